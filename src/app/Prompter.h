@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// The message boxes a procedure shows. Windows answer with real boxes; tests and the headless
+// station answer without blocking.
+class Prompter
+{
+public:
+    virtual ~Prompter() = default;
+    // A plain message with one button.
+    virtual void inform(const QString& text) = 0;
+    // A question with OK and Cancel, titled "Zelvo"; true for OK.
+    virtual bool ask(const QString& text) = 0;
+};

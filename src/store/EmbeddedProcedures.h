@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The order database's stored procedures, carried out on an embedded order database. Each runs as
+// one transaction: it either does all of its work or none of it.
+namespace EmbeddedProcedures {
+
+// G_TradeStockOutCHK: "1" when the trade's stock can be taken out, otherwise a readable reason
+// (trade missing, wrong status, already stocked out, stock short for a goods line).
+QString tradeStockOutCheck(QSqlDatabase& db, const QString& tradeId);
+
+// G_TradeStockOut: takes the goods of the trade out of stock and marks the trade stocked out.
+// False with a reason in *error when nothing was changed.
+bool tradeStockOut(QSqlDatabase& db, const QString& tradeId, const QString& operatorName, QString* error);
+
+// G_TradeOver: closes a trade of status 5 as shipped with packer, package, parcel weight in grams,
+// postage in yuan, shipping time and operator, and writes a trade log line. "1" on success,
+// otherwise a readable reason (trade missing, wrong status, already closed).
+QString tradeOver(QSqlDatabase& db, const QString& tradeId, const QString& packer, const QString& package,
+                  int weightGrams, double postage, const QString& operatorName);
+
+} // namespace EmbeddedProcedures
