@@ -4,8 +4,13 @@
 #include <QString>
 
 // The order database's stored procedures, carried out on an embedded order database. Each runs as
-// one transaction: it either does all of its work or none of it.
+// one transaction: it either does all of its work or none of it. Called inside a transaction of the
+// caller, a procedure works in a savepoint of it instead, so the caller's rollback undoes it too.
 namespace EmbeddedProcedures {
+
+// The trade statuses the procedures act on.
+inline constexpr int kStatusReadyToShip = 5;
+inline constexpr int kStatusShipped = 8;
 
 // G_TradeStockOutCHK: "1" when the trade's stock can be taken out, otherwise a readable reason
 // (trade missing, wrong status, already stocked out, stock short for a goods line).
