@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+// What the search needs of a trade: the express company and the destination as the order system
+// stores them ("江苏省", "南京市", "江宁区", the street address).
+struct PostageTrade
+{
+    QString name;
+    QString province;
+    QString city;
+    QString town;
+    QString adr;
+};
+
+// The rule row that prices a parcel, and where it was found.
+struct PostageRuleMatch
+{
+    bool found = false;
+    // 1 to 8: the search step that found the row; its table is rule1 (1-4), rule2 (5-7) or rule (8).
+    int step = 0;
+    QString table;
+    QString ruleIndex;
+    double startWeight = 0;
+    double endWeight = 0;
+    qint64 beginChargeWeight = 0;
+    double beginChargeFee = 0;
+    qint64 detaWeight = 0;
+    double detaFee = 0;
+    // The smallest first weight among all brackets of the matched table and level that cover the
+    // destination, whatever their address keywords; the station's overweight warning uses it.
+    qint64 minBeginChargeWeight = 0;
+};
+
+// Searches rule1 from the finest level down, then rule2, then rule, for the company, destination
+// and weight in grams. Returns false with an error when a statement fails or the matched rows hold
+// something that is not a number; a search that finds nothing returns true with found == false.
+bool FindPostageRule(QSqlDatabase& db, const PostageTrade& trade, int weight, PostageRuleMatch* match,
+                     QString* error);
+
+// The fee of a parcel of weight grams: the first-weight fee up to the first weight, then one step
+// fee for each started step beyond it. Empty when the step weight would divide by zero (a step
+// weight of 0 or less while the weight lies beyond the first weight).
+std::optional<double> PostageFee(qint64 weight, qint64 beginChargeWeight, double beginChargeFee,
+                                 qint64 detaWeight, double detaFee);
+
+// The fee for a matched row.
+std::optional<double> PostageFee(qint64 weight, const PostageRuleMatch& match);
