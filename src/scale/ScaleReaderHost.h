@@ -1,0 +1,55 @@
+#pragma once
+
+#include "scale/ReaderConfig.h"
+#include "scale/WeightDecoder.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class Prompter;
+class TComThread;
+
+// Owns the program's single scale reader and the frame decoder it feeds. Lives on the window
+// thread; everything the weight boxes are to show comes out as weightText(), already on that
+// thread, so the window only connects it to the boxes.
+class ScaleReaderHost : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ScaleReaderHost(Prompter& prompter, QObject* parent = nullptr);
+    // Asks the reader to stop and waits at most a second, so the program ends even when the
+    // reader does not.
+    ~ScaleReaderHost() override;
+    ScaleReaderHost(const ScaleReaderHost&) = delete;
+    ScaleReaderHost& operator=(const ScaleReaderHost&) = delete;
+
+    // Replaces the reader by a new one for this configuration. Why the port did not open, and
+    // configuration steps that failed, are told through the prompter. Returns whether the port
+    // opened; a reader whose port failed stays in place as one that has ended.
+    bool start(const ReaderConfig& config);
+    // Stops the reader, waits for its end and forgets it.
+    void stopAndWait();
+    // Asks the reader to stop without waiting (program end).
+    void requestStop();
+    // Both do nothing without a reader or once a stop has been requested.
+    void suspend();
+    void resume();
+    // True also when there is no reader: nothing is running that could be suspended.
+    bool isStopRequested() const;
+    bool hasReader() const { return m_reader != nullptr; }
+    bool isSuspended() const;
+    const WeightDecoder& decoder() const { return m_decoder; }
+
+signals:
+    void weightText(const QString& text);
+
+private:
+    void onByte(char byte);
+
+    Prompter& m_prompter;
+    WeightDecoder m_decoder;
+    std::unique_ptr<TComThread> m_reader;
+};

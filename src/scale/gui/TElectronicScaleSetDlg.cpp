@@ -1,0 +1,193 @@
+#include "scale/gui/TElectronicScaleSetDlg.h"
+#include "ui_TElectronicScaleSetDlg.h"
+
+#include "app/Prompter.h"
+#include "scale/ComDeviceMap.h"
+#include "scale/ScaleInputRules.h"
+#include "scale/ScaleSettingsStore.h"
+
+#include <QKeyEvent>
+#include <QSerialPortInfo>
+#include <QSignalBlocker>
+
+TElectronicScaleSetDlg::TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& prompter,
+                                               const ScaleState& state, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TElectronicScaleSetDlg>()), m_db(loginDb),
+      m_prompter(prompter), m_state(state), m_chosenPort(state.portNumber), m_chosenType(state.scaleTypeIndex)
+{
+    m_ui->setupUi(this);
+    m_ui->Range->installEventFilter(this);
+    m_ui->Rate->installEventFilter(this);
+
+    connect(m_ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TElectronicScaleSetDlg::ComboBox1Change);
+    connect(m_ui->ComboBox2, &QComboBox::currentIndexChanged, this, &TElectronicScaleSetDlg::ComboBox2Change);
+    connect(m_ui->Range, &QLineEdit::textChanged, this, &TElectronicScaleSetDlg::RangeChange);
+    connect(m_ui->OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TElectronicScaleSetDlg::~TElectronicScaleSetDlg() = default;
+
+ScaleChoice TElectronicScaleSetDlg::choice() const
+{
+    ScaleChoice result;
+    result.portNumber = m_chosenPort;
+    result.scaleTypeIndex = m_chosenType;
+    result.range = m_ui->Range->text();
+    result.baudRate = m_ui->Rate->text();
+    result.device = m_ui->ComDevice->currentText().trimmed();
+    return result;
+}
+
+void TElectronicScaleSetDlg::showEvent(QShowEvent* event)
+{
+    FormOnShow();
+    QDialog::showEvent(event);
+}
+
+bool TElectronicScaleSetDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if (watched == m_ui->Range) {
+            return RangeKeyPress(key);
+        }
+        if (watched == m_ui->Rate) {
+            return RateKeyPress(key);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TElectronicScaleSetDlg::FormOnShow()
+{
+    QString error;
+    const auto counts = ScaleSettingsStore::loadCountsAndUpgrade(m_db, &error);
+    if (!counts) {
+        m_prompter.inform(error);
+    }
+    const int portCount = counts ? counts->ports : 0;
+    const int typeCount = counts ? counts->types : 0;
+
+    // The lists show the settings in force, and so does what OK will apply, even when the
+    // operator changed a list and cancelled the last time.
+    m_chosenPort = m_state.portNumber;
+    m_chosenType = m_state.scaleTypeIndex;
+
+    const QSignalBlocker portBlocker(m_ui->ComboBox2);
+    const QSignalBlocker typeBlocker(m_ui->ComboBox1);
+    m_ui->ComboBox2->clear();
+    for (int port = 1; port <= portCount; ++port) {
+        m_ui->ComboBox2->addItem(QStringLiteral("COM%1").arg(port));
+    }
+    m_ui->ComboBox2->setCurrentIndex(m_chosenPort >= 1 && m_chosenPort <= portCount ? m_chosenPort - 1 : -1);
+
+    m_ui->ComboBox1->clear();
+    m_ui->ComboBox1->addItems(ScaleSettingsStore::typeNames(m_db, typeCount));
+    m_ui->ComboBox1->setCurrentIndex(m_chosenType < m_ui->ComboBox1->count() ? m_chosenType : -1);
+
+    const bool withPort = m_chosenType != ScaleSettingsApply::ManualEntryIndex;
+    m_ui->ComboBox2->setEnabled(withPort);
+    m_ui->ComDevice->setEnabled(withPort);
+    showDeviceOf(m_chosenPort);
+
+    m_ui->Range->clear();
+    if (const auto texts = ScaleSettingsStore::typeTexts(m_db, m_chosenType + 1)) {
+        m_ui->Range->setText(texts->range);
+        m_ui->Rate->setText(texts->baudRate);
+    }
+}
+
+void TElectronicScaleSetDlg::ComboBox1Change(int index)
+{
+    m_chosenType = index;
+    const bool withPort = index != ScaleSettingsApply::ManualEntryIndex;
+    m_ui->ComboBox2->setEnabled(withPort);
+    m_ui->ComDevice->setEnabled(withPort);
+    if (index < 0) {
+        return;
+    }
+    const auto texts = ScaleSettingsStore::typeTexts(m_db, index + 1);
+    const QString name = m_ui->ComboBox1->itemText(index);
+    if (texts && !texts->range.isEmpty()) {
+        m_ui->Range->setText(texts->range);
+    } else {
+        m_ui->Range->setText(QStringLiteral("请输入") + name + QStringLiteral("量程!"));
+        m_ui->Range->setFocus();
+    }
+    if (texts && !texts->baudRate.isEmpty()) {
+        m_ui->Rate->setText(texts->baudRate);
+    } else {
+        m_ui->Rate->setText(QStringLiteral("请输入") + name + QStringLiteral("波特率!"));
+        m_ui->Rate->setFocus();
+    }
+}
+
+void TElectronicScaleSetDlg::ComboBox2Change(int index)
+{
+    m_chosenPort = index + 1;
+    showDeviceOf(m_chosenPort);
+}
+
+void TElectronicScaleSetDlg::showDeviceOf(int portNumber)
+{
+    // Offer the serial devices present on this machine; any other path may be typed.
+    m_ui->ComDevice->clear();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        m_ui->ComDevice->addItem(info.systemLocation());
+    }
+    m_ui->ComDevice->setEditText(ComDeviceMap::device(m_db, portNumber));
+}
+
+namespace {
+
+// Keys that produce no character (arrows, Delete, modifiers) and the control characters Enter,
+// Tab and Escape keep their usual meaning; backspace always edits.
+bool isEditingKey(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    if (text.isEmpty() || event.key() == Qt::Key_Backspace) {
+        return true;
+    }
+    const QChar c = text.at(0);
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') || c == QChar(0x1b) ||
+           (c.category() == QChar::Other_Control && !event.matches(QKeySequence::Paste));
+}
+
+bool lengthReached(const QLineEdit& edit)
+{
+    return edit.text().size() - edit.selectedText().size() >= ScaleInputRules::MaxTyped;
+}
+
+} // namespace
+
+bool TElectronicScaleSetDlg::RangeKeyPress(const QKeyEvent& event) const
+{
+    if (event.matches(QKeySequence::Paste)) {
+        return true;
+    }
+    if (isEditingKey(event)) {
+        return false;
+    }
+    const QChar key = event.text().at(0);
+    return !ScaleInputRules::rangeKeyAllowed(key, m_ui->Range->text()) || lengthReached(*m_ui->Range);
+}
+
+bool TElectronicScaleSetDlg::RateKeyPress(const QKeyEvent& event) const
+{
+    if (event.matches(QKeySequence::Paste)) {
+        return true;
+    }
+    if (isEditingKey(event)) {
+        return false;
+    }
+    return !ScaleInputRules::rateKeyAllowed(event.text().at(0)) || lengthReached(*m_ui->Rate);
+}
+
+void TElectronicScaleSetDlg::RangeChange(const QString& text)
+{
+    if (ScaleInputRules::rangeStartsIllegally(text)) {
+        m_ui->Range->clear();
+        m_prompter.inform(QStringLiteral("输入违法数据!"));
+    }
+}

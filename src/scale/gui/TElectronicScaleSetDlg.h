@@ -1,0 +1,54 @@
+#pragma once
+
+#include "scale/ScaleSettingsApply.h"
+
+#include <QDialog>
+#include <QSqlDatabase>
+
+#include <memory>
+
+class Prompter;
+class QKeyEvent;
+
+namespace Ui {
+class TElectronicScaleSetDlg;
+}
+
+// The scale settings: scale type, port and its device, range and baud rate. Showing it brings
+// the scale type table up to date; what the operator confirms is read through choice() and
+// applied by the main window (ScaleSettingsApply::apply).
+class TElectronicScaleSetDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `state` is the main window's scale settings; the lists show them at each showing.
+    TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& prompter, const ScaleState& state,
+                           QWidget* parent = nullptr);
+    ~TElectronicScaleSetDlg() override;
+
+    int chosenPort() const { return m_chosenPort; }
+    int chosenType() const { return m_chosenType; }
+    ScaleChoice choice() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormOnShow();
+    void ComboBox1Change(int index);
+    void ComboBox2Change(int index);
+    // Both return true when the key is dropped.
+    bool RangeKeyPress(const QKeyEvent& event) const;
+    bool RateKeyPress(const QKeyEvent& event) const;
+    void RangeChange(const QString& text);
+    void showDeviceOf(int portNumber);
+
+    std::unique_ptr<Ui::TElectronicScaleSetDlg> m_ui;
+    QSqlDatabase& m_db;
+    Prompter& m_prompter;
+    const ScaleState& m_state;
+    int m_chosenPort = 0;
+    int m_chosenType = -1;
+};
