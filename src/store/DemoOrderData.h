@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // Fills a new embedded order database with a realistic shop, for the first start, demos, tests
@@ -8,6 +9,25 @@ struct DemoOrderOptions
 {
     int trades = 200;
     quint32 seed = 20140106;
+    // The moment the shop's history ends (trade and shipping times lie in the weeks before it);
+    // invalid means now. Fixing it makes the file the same on every run for a seed.
+    QDateTime reference;
+};
+
+// The largest shop the generator makes; the waybill numbers it hands out stay at ten digits.
+inline constexpr int kDemoMaxTrades = 50000000;
+
+// What a generated file holds.
+struct DemoOrderSummary
+{
+    qint64 trades = 0;
+    qint64 readyToShip = 0;
+    qint64 shipped = 0;
+    qint64 goodsLines = 0;
+    qint64 goods = 0;
+    qint64 specs = 0;
+    qint64 customers = 0;
+    qint64 logLines = 0;
 };
 
 // The logins the demo shop holds (passwords stored plain: the demo database is not "wdgj31").
@@ -20,5 +40,8 @@ inline constexpr char kDisabledName[] = "former";
 inline constexpr char kDisabledPassword[] = "1234";
 } // namespace DemoLogins
 
-// Creates the file at path (which must not exist yet) with the schema and the demo rows.
+// Creates the file at path (which must not exist yet) with the schema and the demo rows. On failure
+// nothing is left behind.
 bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, QString* error);
+bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, DemoOrderSummary* summary,
+                             QString* error);
