@@ -1,0 +1,54 @@
+#include "app/LoginService.h"
+
+#include "app/SavedUsers.h"
+#include "store/OrderDatabase.h"
+
+#include <QStringEncoder>
+
+QString LoginService::storedPasswordForm(const QString& typed, const QString& dataBase)
+{
+    if (typed.isEmpty() || dataBase != QLatin1String("wdgj31")) {
+        return typed;
+    }
+    QStringEncoder gbk("GBK");
+    const QByteArray bytes = gbk.encode(typed);
+    return QString::fromLatin1(bytes.toBase64());
+}
+
+LoginService::Result LoginService::logIn(OrderDatabase& orderDb, QSqlDatabase* loginDb, LoginContext& context,
+                                         const QString& userName, const QString& typedPassword)
+{
+    Result result;
+    // Without a server address there is nothing to try; an empty address would only wait for a timeout.
+    if (context.server.serverIp.trimmed().isEmpty() ||
+        !orderDb.open(context.server, context.programFolder, nullptr)) {
+        result.message = QString::fromUtf8(kDatabaseAccessFailed);
+        return result;
+    }
+    if (userName.isEmpty()) {
+        result.outcome = Outcome::EmptyUserName;
+        result.message = QStringLiteral("请输入用户名!");
+        return result;
+    }
+    const QString password = storedPasswordForm(typedPassword, context.server.dataBase);
+    const auto user = orderDb.findLoginUser(userName, password);
+    if (!user) {
+        result.outcome = Outcome::WrongCredentials;
+        result.message = QStringLiteral("用户名或密码错误，请重新输入!");
+        orderDb.close();
+        return result;
+    }
+    if (user->blocked) {
+        result.outcome = Outcome::Disabled;
+        result.message = QStringLiteral("此用户已停用!");
+        return result;
+    }
+    result.outcome = Outcome::LoggedIn;
+    context.operatorName = userName;
+    context.operatorGroup = user->groupId;
+    if (!loginDb || !loginDb->isOpen() || !SavedUsers::rememberLogin(*loginDb, userName, typedPassword)) {
+        result.rememberFailed = true;
+        result.message = QString::fromUtf8(kDatabaseAccessFailed);
+    }
+    return result;
+}

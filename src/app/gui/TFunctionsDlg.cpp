@@ -1,0 +1,225 @@
+#include "app/gui/TFunctionsDlg.h"
+#include "ui_GoodsTab.h"
+#include "ui_QueryTab.h"
+#include "ui_ScanTab.h"
+#include "ui_SettingsTab.h"
+#include "ui_TFunctionsDlg.h"
+
+#include "app/LoginContext.h"
+#include "app/Prompter.h"
+#include "app/StationStores.h"
+#include "app/gui/PanelStatusBar.h"
+#include "app/gui/TLogin.h"
+#include "app/gui/TLoginSetDlg.h"
+#include "app/gui/TPublishDlg.h"
+#include "goods/gui/GoodsTab.h"
+#include "query/gui/QueryTab.h"
+#include "settings/gui/SettingsTab.h"
+#include "station/gui/ScanTab.h"
+#include "store/LocalQuery.h"
+#include "store/LoginDbUpgrades.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace {
+const char kScaleNotConnected[] = "电子秤未连接";
+
+void selectAllAndFocus(QLineEdit* box)
+{
+    box->selectAll();
+    box->setFocus();
+}
+} // namespace
+
+TFunctionsDlg::TFunctionsDlg(StationStores& stores, LoginContext& context, Prompter& prompter, TLogin& login,
+                             QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFunctionsDlg>()), m_stores(stores), m_context(context),
+      m_prompter(prompter), m_login(login), m_scanTab(new ScanTab(this)), m_goodsTab(new GoodsTab(this)),
+      m_queryTab(new QueryTab(this)), m_settingsTab(new SettingsTab(this)), m_action1(new QAction(this)),
+      m_action2(new QAction(this))
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    m_ui->TabSheet1->layout()->addWidget(m_scanTab);
+    m_ui->TabSheet2->layout()->addWidget(m_goodsTab);
+    m_ui->TabSheet3->layout()->addWidget(m_queryTab);
+    m_ui->TabSheet4->layout()->addWidget(m_settingsTab);
+
+    m_action1->setObjectName(QStringLiteral("Action1"));
+    m_action1->setShortcut(Qt::Key_F1);
+    m_action2->setObjectName(QStringLiteral("Action2"));
+    m_action2->setShortcut(Qt::Key_F2);
+    for (QAction* action : {m_action1, m_action2}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+
+    connect(m_action1, &QAction::triggered, this, &TFunctionsDlg::Action1Execute);
+    connect(m_action2, &QAction::triggered, this, &TFunctionsDlg::Action2Execute);
+    connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == 0) {
+            Sheet1OnShow();
+        }
+    });
+    const Ui::SettingsTab* settings = m_settingsTab->form();
+    connect(settings->BtnUpdate, &QPushButton::clicked, this, &TFunctionsDlg::BtnUpdateClick);
+    connect(settings->btnPublish, &QPushButton::clicked, this, &TFunctionsDlg::btnPublishClick);
+    connect(settings->ConnectBtn, &QPushButton::clicked, this, &TFunctionsDlg::ConnectBtnClick);
+
+    QString error;
+    if (!m_stores.openPostage(&error)) {
+        m_prompter.inform(QStringLiteral("程序配置文件访问失败!"));
+        return;
+    }
+    loadSettings();
+}
+
+TFunctionsDlg::~TFunctionsDlg() = default;
+
+void TFunctionsDlg::loadSettings()
+{
+    if (m_stores.loginOpen()) {
+        QSqlDatabase& loginDb = m_stores.loginDb();
+        if (const auto row = LocalQuery::firstRow(
+                loginDb,
+                QStringLiteral(
+                    "select Com, ScaleType, Chkfuzzy, check4, check6 from Initialization where ID = 1"))) {
+            m_portNumber = row->value(0).toInt();
+            m_scaleTypeIndex = row->value(1).toInt() - 1;
+            m_queryTab->form()->Chkfuzzy->setChecked(row->value(2).toInt() != 0);
+            m_scanTab->form()->CheckBox4->setChecked(row->value(3).toInt() != 0);
+            m_scanTab->form()->CheckBox6->setChecked(row->value(4).toInt() != 0);
+        }
+        LoginDbUpgrades::addBaudRates(loginDb);
+    }
+    m_scanTab->form()->Edit2->setText(QString::fromUtf8(kScaleNotConnected));
+    m_goodsTab->form()->Edit4->setText(m_scanTab->form()->Edit2->text());
+    m_queryTab->resetDates(QDate::currentDate());
+    m_ui->PageControl1->setCurrentIndex(0);
+    m_scanTab->form()->edtPreWeight->setAlignment(Qt::AlignCenter);
+}
+
+void TFunctionsDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TFunctionsDlg::FormShow()
+{
+    const QString who = QStringLiteral("登陆用户：") + m_context.operatorName + QStringLiteral(" | ") +
+                        (m_context.isAdministrator() ? QStringLiteral("管理员") : QStringLiteral("非管理员"));
+    for (PanelStatusBar* bar : {m_scanTab->statusBar(), m_goodsTab->statusBar(), m_queryTab->statusBar(),
+                                m_settingsTab->statusBar()}) {
+        bar->setPanelText(0, who);
+    }
+
+    OrderDatabase& orderDb = m_stores.orderDb();
+    if (orderDb.isOpen()) {
+        const QStringList staff = orderDb.staffNames();
+        m_scanTab->fillStaffLists(staff, orderDb.packageNames());
+        m_queryTab->fillOrderLists(orderDb.shopNames(), orderDb.logisticNames(), staff);
+    }
+    if (!m_stores.loginOpen()) {
+        return;
+    }
+    QSqlDatabase& loginDb = m_stores.loginDb();
+    m_scanTab->applyStaffSettings(loginDb);
+    m_goodsTab->setSampleCounts(LocalQuery::column(loginDb, QStringLiteral("select Count from Capacity")));
+    m_queryTab->applyLocalSettings(loginDb);
+    const auto capacity =
+        LocalQuery::firstRow(loginDb, QStringLiteral("select CheckCapacity from Initialization where ID=1"));
+    m_goodsTab->setSampling(capacity && capacity->value(0).toInt() != 0);
+
+    if (const auto scale = LocalQuery::firstRow(
+            loginDb, QStringLiteral("select ScaleRange,BaudRate from ScaleTypel where ID=?"),
+            {m_scaleTypeIndex + 1})) {
+        m_scaleRange = scale->value(0).toDouble();
+        m_baudRate = scale->value(1).toInt();
+    }
+    m_queryTab->form()->DateTimePickerFrom->setEnabled(true);
+    m_queryTab->form()->DateTimePickerTo->setEnabled(true);
+
+    if (m_scaleTypeIndex == kManualScaleTypeIndex) {
+        switchToTypedWeights();
+    }
+    Sheet1OnShow();
+}
+
+void TFunctionsDlg::switchToTypedWeights()
+{
+    m_scanTab->form()->CheckBox1->setText(QStringLiteral("记住"));
+    m_goodsTab->form()->CheckInput->setText(QStringLiteral("记住"));
+    for (QLineEdit* box : {m_scanTab->form()->Edit2, m_goodsTab->form()->Edit4}) {
+        box->setReadOnly(false);
+        box->clear();
+    }
+}
+
+void TFunctionsDlg::Sheet1OnShow()
+{
+    const Ui::ScanTab* scan = m_scanTab->form();
+    selectAllAndFocus(m_scaleTypeIndex == kManualScaleTypeIndex ? scan->Edit2 : scan->Edit1);
+}
+
+void TFunctionsDlg::Action1Execute()
+{
+    if (m_ui->PageControl1->currentWidget() == m_ui->TabSheet1) {
+        selectAllAndFocus(m_scanTab->form()->Edit2);
+    } else if (m_ui->PageControl1->currentWidget() == m_ui->TabSheet2) {
+        selectAllAndFocus(m_goodsTab->form()->Edit4);
+    }
+}
+
+void TFunctionsDlg::Action2Execute()
+{
+    if (m_ui->PageControl1->currentWidget() == m_ui->TabSheet1) {
+        selectAllAndFocus(m_scanTab->form()->Edit1);
+    } else if (m_ui->PageControl1->currentWidget() == m_ui->TabSheet2) {
+        selectAllAndFocus(m_goodsTab->form()->Edit5);
+    }
+}
+
+void TFunctionsDlg::closeEvent(QCloseEvent* event)
+{
+    QDialog::closeEvent(event);
+    m_login.close();
+}
+
+void TFunctionsDlg::BtnUpdateClick()
+{
+    if (!m_prompter.ask(QStringLiteral("更新新版本需要关闭当前程序，是否继续?"))) {
+        return;
+    }
+    const QString updater = QCoreApplication::applicationDirPath() + QStringLiteral("/update");
+    if (!QFileInfo(updater).isExecutable()) {
+        m_prompter.inform(QStringLiteral("未找到更新程序update，请将它放在程序目录中后再试!"));
+        return;
+    }
+    close();
+    QProcess::startDetached(updater, {}, QCoreApplication::applicationDirPath());
+}
+
+void TFunctionsDlg::btnPublishClick()
+{
+    if (m_dialogs.version) {
+        m_dialogs.version->exec();
+    }
+}
+
+void TFunctionsDlg::ConnectBtnClick()
+{
+    if (!m_dialogs.connection || m_dialogs.connection->exec() != QDialog::Accepted) {
+        return;
+    }
+    if (m_dialogs.connection->saveTyped(m_prompter)) {
+        close();
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TFunctionsDlg;
+}
+class GoodsTab;
+class QAction;
+class QueryTab;
+class ScanTab;
+class SettingsTab;
+class Prompter;
+class StationStores;
+class TLogin;
+class TLoginSetDlg;
+class TPublishDlg;
+struct LoginContext;
+
+// The main window: four tabs for scanning and shipping, goods weighing, query and export, and the
+// settings. It is built before anyone logs in and shown after a successful login.
+class TFunctionsDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The dialogs the main window opens; each is created once by the application.
+    struct Dialogs
+    {
+        TLoginSetDlg* connection = nullptr;
+        TPublishDlg* version = nullptr;
+    };
+
+    TFunctionsDlg(StationStores& stores, LoginContext& context, Prompter& prompter, TLogin& login,
+                  QWidget* parent = nullptr);
+    ~TFunctionsDlg() override;
+
+    void setDialogs(const Dialogs& dialogs) { m_dialogs = dialogs; }
+
+    ScanTab* scanTab() const { return m_scanTab; }
+    GoodsTab* goodsTab() const { return m_goodsTab; }
+    QueryTab* queryTab() const { return m_queryTab; }
+    SettingsTab* settingsTab() const { return m_settingsTab; }
+
+    // 0-based row of ScaleTypel in use; 3 means weights are typed.
+    int scaleTypeIndex() const { return m_scaleTypeIndex; }
+    int portNumber() const { return m_portNumber; }
+    int baudRate() const { return m_baudRate; }
+    double scaleRange() const { return m_scaleRange; }
+
+    static constexpr int kManualScaleTypeIndex = 3;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void loadSettings();
+    void FormShow();
+    void Sheet1OnShow();
+    void Action1Execute();
+    void Action2Execute();
+    void BtnUpdateClick();
+    void btnPublishClick();
+    void ConnectBtnClick();
+    void switchToTypedWeights();
+
+    std::unique_ptr<Ui::TFunctionsDlg> m_ui;
+    StationStores& m_stores;
+    LoginContext& m_context;
+    Prompter& m_prompter;
+    TLogin& m_login;
+    Dialogs m_dialogs;
+
+    ScanTab* m_scanTab;
+    GoodsTab* m_goodsTab;
+    QueryTab* m_queryTab;
+    SettingsTab* m_settingsTab;
+    QAction* m_action1;
+    QAction* m_action2;
+
+    int m_portNumber = 0;
+    int m_scaleTypeIndex = -1;
+    int m_baudRate = 0;
+    double m_scaleRange = 0;
+};

@@ -1,0 +1,82 @@
+#include "app/gui/TLoginSetDlg.h"
+#include "ui_TLoginSetDlg.h"
+
+#include "app/ConnectionSettings.h"
+#include "app/Prompter.h"
+#include "app/ServerRow.h"
+#include "app/StationStores.h"
+
+#include <QKeyEvent>
+
+TLoginSetDlg::TLoginSetDlg(StationStores& stores, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TLoginSetDlg>()), m_stores(stores)
+{
+    m_ui->setupUi(this);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    for (QLineEdit* box : {m_ui->SserverIp, m_ui->SdataBase, m_ui->SuserName, m_ui->Spsw}) {
+        box->installEventFilter(this);
+    }
+    connect(m_ui->SsettingDecide, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->SsettingCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TLoginSetDlg::~TLoginSetDlg() = default;
+
+void TLoginSetDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TLoginSetDlg::FormShow()
+{
+    m_shown = {};
+    if (m_stores.loginOpen()) {
+        m_shown = ServerRow::read(m_stores.loginDb()).value_or(ServerSettings{});
+    }
+    m_ui->SserverIp->setText(m_shown.serverIp);
+    m_ui->SdataBase->setText(m_shown.dataBase);
+    m_ui->SuserName->setText(m_shown.userName);
+    m_ui->Spsw->setText(m_shown.passWord);
+    m_ui->SserverIp->setFocus();
+}
+
+bool TLoginSetDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Enter walks the boxes in order and ends on OK, never closing the dialog by itself.
+            if (watched == m_ui->SserverIp) {
+                m_ui->SdataBase->setFocus();
+            } else if (watched == m_ui->SdataBase) {
+                m_ui->SuserName->setFocus();
+            } else if (watched == m_ui->SuserName) {
+                m_ui->Spsw->setFocus();
+            } else if (watched == m_ui->Spsw) {
+                m_ui->SsettingDecide->setFocus();
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+ServerSettings TLoginSetDlg::typedValues() const
+{
+    return {m_ui->SserverIp->text(), m_ui->SdataBase->text(), m_ui->SuserName->text(), m_ui->Spsw->text()};
+}
+
+bool TLoginSetDlg::saveTyped(Prompter& prompter)
+{
+    if (!m_stores.loginOpen()) {
+        prompter.inform(QStringLiteral("程序配置文件访问失败!"));
+        return false;
+    }
+    const ConnectionSettings::Result result = ConnectionSettings::save(m_stores.loginDb(), typedValues());
+    prompter.inform(result.message);
+    return result.outcome == ConnectionSettings::Outcome::Saved;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "store/ServerSettings.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TLoginSetDlg;
+}
+class Prompter;
+class StationStores;
+
+// Connection settings of the order database (server row 3 of login.db).
+class TLoginSetDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TLoginSetDlg(StationStores& stores, QWidget* parent = nullptr);
+    ~TLoginSetDlg() override;
+
+    ServerSettings typedValues() const;
+    // Stores the typed values after the dialog returned OK. True when they were stored: the
+    // program then ends, so that the next start uses them.
+    bool saveTyped(Prompter& prompter);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormShow();
+
+    std::unique_ptr<Ui::TLoginSetDlg> m_ui;
+    StationStores& m_stores;
+    ServerSettings m_shown;
+};

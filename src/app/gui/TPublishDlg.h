@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TPublishDlg;
+}
+
+// "版本信息": the program, its version and the release notes.
+class TPublishDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TPublishDlg(QWidget* parent = nullptr);
+    ~TPublishDlg() override;
+
+private:
+    std::unique_ptr<Ui::TPublishDlg> m_ui;
+};

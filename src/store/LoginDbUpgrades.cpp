@@ -1,0 +1,75 @@
+#include "store/LoginDbUpgrades.h"
+
+#include "store/LocalSchema.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+
+namespace {
+
+// Runs the statements in one transaction; any failure rolls all of them back.
+bool runInTransaction(QSqlDatabase& db, const QStringList& statements)
+{
+    if (!db.transaction()) {
+        return false;
+    }
+    QSqlQuery query(db);
+    for (const QString& statement : statements) {
+        if (!query.exec(statement)) {
+            db.rollback();
+            return false;
+        }
+    }
+    return db.commit();
+}
+
+bool tableExists(QSqlDatabase& db, const QString& table)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?"));
+    query.addBindValue(table);
+    return query.exec() && query.next();
+}
+
+} // namespace
+
+bool LoginDbUpgrades::addMultiWaybillColumns(QSqlDatabase& db)
+{
+    QSqlQuery version(db);
+    if (!version.exec(QStringLiteral("select Ver from Version where ID = 1")) || !version.next()) {
+        return true;
+    }
+    const int current = QString::fromLatin1(LocalSchema::kCurrentVersion).toInt();
+    if (version.value(0).toString().trimmed().toInt() >= current) {
+        return true;
+    }
+    version.finish();
+    return runInTransaction(
+        db,
+        {QStringLiteral("update Version set Ver = '%1' where ID = 1").arg(current),
+         QStringLiteral("alter table Initialization add column MultiPostID int"),
+         QStringLiteral("alter table Initialization add column ChkCalcWeightOnce int"),
+         QStringLiteral("update Initialization set MultiPostID = 0, ChkCalcWeightOnce = 0 where ID = 1")});
+}
+
+bool LoginDbUpgrades::addBaudRates(QSqlDatabase& db)
+{
+    QSqlQuery scale(db);
+    if (!scale.exec(QStringLiteral("select ComNumber,ScaleNumber from Scale where ID=1")) || !scale.next()) {
+        return true;
+    }
+    if (scale.value(0).toInt() != 9) {
+        return true;
+    }
+    scale.finish();
+    QStringList statements = {QStringLiteral("update Scale set ComNumber = 20 where ID = 1"),
+                              QStringLiteral("alter table ScaleTypel add column BaudRate varchar(20)"),
+                              QStringLiteral("update ScaleTypel set BaudRate = '9600'")};
+    if (!tableExists(db, QStringLiteral("Version"))) {
+        statements << QStringLiteral("create table Version(ID int PRIMARY KEY, Ver varchar(20))");
+    }
+    statements << QStringLiteral("insert or ignore into Version (ID, Ver) values (1, '2013070101')")
+               << QStringLiteral("update ScaleTypel set BaudRate = '1200' where ScaleName = 'VarnikA1'");
+    return runInTransaction(db, statements);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QSqlDatabase>
+
+// Brings login.db files written by older releases to the current layout. Each step runs in one
+// transaction, so a failed step leaves the file as it was and is tried again at the next start.
+namespace LoginDbUpgrades {
+
+// At login window creation: a Version below 2013120122 gains the columns MultiPostID and
+// ChkCalcWeightOnce of Initialization (both 0). No Version table or row: nothing changes.
+bool addMultiWaybillColumns(QSqlDatabase& db);
+
+// At main window construction: a Scale row with ComNumber 9 (the layout before serial speeds were
+// stored) gains BaudRate on ScaleTypel and the Version table (2013070101).
+bool addBaudRates(QSqlDatabase& db);
+
+} // namespace LoginDbUpgrades

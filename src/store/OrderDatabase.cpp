@@ -1,0 +1,250 @@
+#include "store/OrderDatabase.h"
+
+#include "store/EmbeddedProcedures.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+
+// A value inside an ODBC connection string: braced, with a closing brace doubled.
+QString odbcValue(const QString& value)
+{
+    QString escaped = value;
+    escaped.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + escaped + QLatin1Char('}');
+}
+
+QString freeTdsDriver()
+{
+    const QString library = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so");
+    return QFileInfo::exists(library) ? library : QStringLiteral("FreeTDS");
+}
+
+} // namespace
+
+OrderDatabase::OrderDatabase() = default;
+OrderDatabase::~OrderDatabase() = default;
+
+bool OrderDatabase::isEmbedded(const ServerSettings& settings)
+{
+    return settings.serverIp.startsWith(QLatin1String(kEmbeddedPrefix));
+}
+
+QString OrderDatabase::embeddedPath(const ServerSettings& settings, const QString& dataFolder)
+{
+    const QString path = settings.serverIp.mid(int(std::char_traits<char>::length(kEmbeddedPrefix)));
+    return QDir::isAbsolutePath(path) ? path : QDir(dataFolder).filePath(path);
+}
+
+QString OrderDatabase::odbcConnectionString(const ServerSettings& settings)
+{
+    QString host = settings.serverIp.trimmed();
+    QString port;
+    const int comma = host.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        port = host.mid(comma + 1).trimmed();
+        host = host.left(comma).trimmed();
+    }
+    QStringList parts = {QStringLiteral("DRIVER=") + odbcValue(freeTdsDriver()),
+                         QStringLiteral("SERVER=") + odbcValue(host)};
+    if (!port.isEmpty()) {
+        parts << QStringLiteral("PORT=") + odbcValue(port);
+    }
+    parts << QStringLiteral("DATABASE=") + odbcValue(settings.dataBase)
+          << QStringLiteral("UID=") + odbcValue(settings.userName)
+          << QStringLiteral("PWD=") + odbcValue(settings.passWord) << QStringLiteral("TDS_Version=7.4")
+          << QStringLiteral("ClientCharset=UTF-8");
+    return parts.join(QLatin1Char(';'));
+}
+
+bool OrderDatabase::open(const ServerSettings& settings, const QString& dataFolder, QString* error)
+{
+    close();
+    m_lastError.clear();
+    if (isEmbedded(settings)) {
+        m_dialect = Dialect::Embedded;
+        const QString path = embeddedPath(settings, dataFolder);
+        if (!QFileInfo(path).isFile()) {
+            m_lastError = QStringLiteral("%1: no such order database file").arg(path);
+        } else {
+            m_connection =
+                std::make_unique<SqlConnection>(QStringLiteral("QSQLITE"), QStringLiteral("order"));
+            openSqliteFile(*m_connection, path, &m_lastError);
+        }
+    } else {
+        m_dialect = Dialect::SqlServer;
+        m_connection = std::make_unique<SqlConnection>(QStringLiteral("QODBC"), QStringLiteral("order"));
+        QSqlDatabase& db = m_connection->db();
+        db.setDatabaseName(odbcConnectionString(settings));
+        db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
+                                 .arg(kLoginTimeoutSeconds));
+        if (!db.open()) {
+            m_lastError = db.lastError().text();
+        }
+    }
+    if (!isOpen()) {
+        if (error) {
+            *error = m_lastError;
+        }
+        m_connection.reset();
+        return false;
+    }
+    return true;
+}
+
+void OrderDatabase::close()
+{
+    m_connection.reset();
+}
+
+bool OrderDatabase::isOpen() const
+{
+    return m_connection && m_connection->isOpen();
+}
+
+QSqlDatabase& OrderDatabase::db()
+{
+    static QSqlDatabase closed;
+    return m_connection ? m_connection->db() : closed;
+}
+
+std::optional<QSqlQuery> OrderDatabase::select(const QString& sql, const QVariantList& values)
+{
+    if (!isOpen()) {
+        m_lastError = QStringLiteral("order database not connected");
+        return std::nullopt;
+    }
+    QSqlQuery query(m_connection->db());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        m_lastError = query.lastError().text();
+        return std::nullopt;
+    }
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        m_lastError = query.lastError().text();
+        return std::nullopt;
+    }
+    return query;
+}
+
+bool OrderDatabase::execute(const QString& sql, const QVariantList& values)
+{
+    return select(sql, values).has_value();
+}
+
+QStringList OrderDatabase::firstColumn(const QString& sql)
+{
+    QStringList values;
+    if (auto query = select(sql)) {
+        while (query->next()) {
+            values << query->value(0).toString();
+        }
+    }
+    return values;
+}
+
+std::optional<OrderDatabase::LoginUser> OrderDatabase::findLoginUser(const QString& userName,
+                                                                     const QString& password)
+{
+    auto query =
+        select(QStringLiteral("select GroupID,bBlockUp from G_Sys_UserList where UserName =? and PWD=?"),
+               {userName, password});
+    if (!query || !query->next()) {
+        return std::nullopt;
+    }
+    LoginUser user;
+    user.groupId = query->value(0).toInt();
+    user.blocked = query->value(1).toBool();
+    return user;
+}
+
+QStringList OrderDatabase::staffNames()
+{
+    return firstColumn(QStringLiteral("select Name from G_Cfg_StaffList"));
+}
+
+QStringList OrderDatabase::packageNames()
+{
+    return firstColumn(QStringLiteral("select PackageName from G_Cfg_PackageList"));
+}
+
+QStringList OrderDatabase::shopNames()
+{
+    return firstColumn(QStringLiteral("select ShopName from G_Cfg_ShopList"));
+}
+
+QStringList OrderDatabase::logisticNames()
+{
+    return firstColumn(QStringLiteral("select Name from G_Cfg_LogisticList"));
+}
+
+OrderDatabase::ProcedureResult OrderDatabase::runProcedureBatch(const QString& batch,
+                                                                const QVariantList& values)
+{
+    ProcedureResult outcome;
+    auto query = select(batch, values);
+    if (!query) {
+        return outcome;
+    }
+    // The procedure's own result sets come first; the row of the final select carries bResult.
+    do {
+        if (query->isSelect() && query->record().indexOf(QStringLiteral("bResult")) >= 0) {
+            if (query->next()) {
+                outcome.ran = true;
+                outcome.result = query->value(0).toString();
+            }
+            return outcome;
+        }
+    } while (query->nextResult());
+    m_lastError = QStringLiteral("the procedure returned no result");
+    return outcome;
+}
+
+OrderDatabase::ProcedureResult OrderDatabase::tradeStockOutCheck(const QString& tradeId)
+{
+    if (m_dialect == Dialect::Embedded) {
+        if (!isOpen()) {
+            return {};
+        }
+        return {true, EmbeddedProcedures::tradeStockOutCheck(m_connection->db(), tradeId)};
+    }
+    return runProcedureBatch(QStringLiteral("SET NOCOUNT ON\n"
+                                            "Declare @bResult varchar(50)\n"
+                                            "Exec G_TradeStockOutCHK ?,@bResult output\n"
+                                            "select @bResult bResult"),
+                             {tradeId});
+}
+
+bool OrderDatabase::tradeStockOut(const QString& tradeId, const QString& operatorName)
+{
+    if (m_dialect == Dialect::Embedded) {
+        return isOpen() &&
+               EmbeddedProcedures::tradeStockOut(m_connection->db(), tradeId, operatorName, &m_lastError);
+    }
+    return execute(QStringLiteral("SET NOCOUNT ON\nexec G_TradeStockOut @TradeID =?,@Operator=?"),
+                   {tradeId, operatorName});
+}
+
+OrderDatabase::ProcedureResult OrderDatabase::tradeOver(const QString& tradeId, const QString& packer,
+                                                        const QString& package, int weightGrams,
+                                                        double postage, const QString& operatorName)
+{
+    if (m_dialect == Dialect::Embedded) {
+        if (!isOpen()) {
+            return {};
+        }
+        return {true, EmbeddedProcedures::tradeOver(m_connection->db(), tradeId, packer, package, weightGrams,
+                                                    postage, operatorName)};
+    }
+    return runProcedureBatch(QStringLiteral("SET NOCOUNT ON\n"
+                                            "Declare @bResult varchar(50)\n"
+                                            "Exec G_TradeOver ?,?,?,?,?,?,@bResult output\n"
+                                            "select @bResult bResult"),
+                             {tradeId, packer, package, weightGrams, postage, operatorName});
+}

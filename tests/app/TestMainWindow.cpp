@@ -1,0 +1,243 @@
+#include "DemoFolder.h"
+#include "RecordingPrompter.h"
+#include "RecordingSoundPlayer.h"
+
+#include "app/LoginContext.h"
+#include "app/LoginService.h"
+#include "app/ServerRow.h"
+#include "app/SingleInstance.h"
+#include "app/gui/PanelStatusBar.h"
+#include "app/gui/TFunctionsDlg.h"
+#include "app/gui/TLogin.h"
+#include "store/DemoOrderData.h"
+#include "store/LocalQuery.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+// The windows as a start builds them, logged in as the demo operator and shown.
+struct StationFixture
+{
+    DemoFolder demo;
+    LoginContext context;
+    RecordingPrompter prompter;
+    RecordingSoundPlayer sounds;
+    std::unique_ptr<TLogin> login;
+    std::unique_ptr<TFunctionsDlg> main;
+
+    explicit StationFixture(const std::function<void(QSqlDatabase&)>& prepare = {})
+    {
+        if (prepare) {
+            prepare(demo.stores.loginDb());
+        }
+        login = std::make_unique<TLogin>(demo.stores, context, prompter, sounds);
+        main = std::make_unique<TFunctionsDlg>(demo.stores, context, prompter, *login);
+    }
+
+    void logInAndShow(const char* user = DemoLogins::kOperatorName,
+                      const char* pw = DemoLogins::kOperatorPassword)
+    {
+        QCOMPARE(LoginService::logIn(demo.stores.orderDb(), &demo.stores.loginDb(), context,
+                                     QString::fromLatin1(user), QString::fromLatin1(pw))
+                     .outcome,
+                 LoginService::Outcome::LoggedIn);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    }
+
+    template <typename T> T* find(const char* name) const
+    {
+        T* widget = main->findChild<T*>(QString::fromLatin1(name));
+        if (!widget) {
+            qFatal("no control %s", name);
+        }
+        return widget;
+    }
+};
+
+QStringList entries(QComboBox* box)
+{
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i) {
+        list << box->itemText(i);
+    }
+    return list;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void constructionBeforeLogin();
+    void formShowFillsTheLists();
+    void typedWeightsWithTheManualScaleType();
+    void rememberedStaffNoLongerListed();
+    void functionKeys();
+    void unreadablePostageFile();
+    void closingEndsTheProgram();
+    void secondInstanceIsRefused();
+};
+
+void TestMainWindow::constructionBeforeLogin()
+{
+    StationFixture f;
+    QCOMPARE(f.find<QLineEdit>("Edit2")->text(), QStringLiteral("电子秤未连接"));
+    QCOMPARE(f.find<QLineEdit>("Edit4")->text(), QStringLiteral("电子秤未连接"));
+    QCOMPARE(f.main->windowTitle(), QStringLiteral("Zelvo V2.0 B2014010622"));
+    QCOMPARE(f.find<QTabWidget>("PageControl1")->currentIndex(), 0);
+    QCOMPARE(f.find<QTabWidget>("PageControl1")->count(), 4);
+    QVERIFY(!f.find<QWidget>("ButtonUp")->isEnabled());
+    QVERIFY(!f.find<QWidget>("ButtonDown")->isEnabled());
+    const QDate today = QDate::currentDate();
+    QCOMPARE(f.find<QDateEdit>("DateTimePickerFrom")->date(), QDate(today.year(), today.month(), 1));
+    QCOMPARE(f.find<QDateEdit>("DateTimePickerTo")->date(), today);
+    QCOMPARE(f.main->scaleTypeIndex(), TFunctionsDlg::kManualScaleTypeIndex);
+    QVERIFY(f.find<QCheckBox>("CheckBox4")->isChecked());
+    QVERIFY(f.prompter.messages.isEmpty());
+}
+
+void TestMainWindow::formShowFillsTheLists()
+{
+    StationFixture f;
+    f.logInAndShow(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
+    OrderDatabase& shop = f.demo.stores.orderDb();
+
+    const QStringList staff = QStringList{QString()} + shop.staffNames();
+    QVERIFY(staff.size() > 2);
+    QCOMPARE(entries(f.find<QComboBox>("Picker")), staff);
+    QCOMPARE(entries(f.find<QComboBox>("PackageOperator")), staff);
+    QCOMPARE(entries(f.find<QComboBox>("ComboBoxSndOpr")), staff);
+    QCOMPARE(entries(f.find<QComboBox>("PackageID")), QStringList{QString()} + shop.packageNames());
+    QCOMPARE(entries(f.find<QComboBox>("ComboShop")), QStringList{QString()} + shop.shopNames());
+    QCOMPARE(entries(f.find<QComboBox>("ComboBoxSnd")), QStringList{QString()} + shop.logisticNames());
+    QCOMPARE(f.find<QComboBox>("SearchTypel")->count(), 10);
+    QCOMPARE(f.find<QComboBox>("WeightTypel")->count(), 4);
+    QCOMPARE(f.find<QLineEdit>("Edit7")->text(), QStringLiteral("50"));
+    QVERIFY(f.find<QComboBox>("Count")->count() > 0);
+
+    for (const char* bar : {"StatusBar1", "StatusBar2", "StatusBar3", "StatusBar4"}) {
+        QCOMPARE(f.find<PanelStatusBar>(bar)->panelText(0), QStringLiteral("登陆用户：admin | 管理员"));
+    }
+    // The telephone column is hidden by the shipped configuration.
+    auto* list = f.find<QTreeWidget>("ListView1");
+    QVERIFY(list->isColumnHidden(22));
+    QVERIFY(!list->isColumnHidden(1));
+}
+
+void TestMainWindow::typedWeightsWithTheManualScaleType()
+{
+    StationFixture f;
+    f.logInAndShow();
+    for (const char* box : {"Edit2", "Edit4"}) {
+        QVERIFY(!f.find<QLineEdit>(box)->isReadOnly());
+        QCOMPARE(f.find<QLineEdit>(box)->text(), QString());
+    }
+    QCOMPARE(f.find<QCheckBox>("CheckBox1")->text(), QStringLiteral("记住"));
+    QCOMPARE(f.find<QCheckBox>("CheckInput")->text(), QStringLiteral("记住"));
+    QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("Edit2"));
+    QCOMPARE(f.find<PanelStatusBar>("StatusBar1")->panelText(0),
+             QStringLiteral("登陆用户：operator | 非管理员"));
+}
+
+void TestMainWindow::rememberedStaffNoLongerListed()
+{
+    StationFixture f([](QSqlDatabase& db) {
+        LocalQuery::exec(
+            db, QStringLiteral("update Initialization set PickerCheck2 = 1, DefaultPicker = '离职员工', "
+                               "PackageOperatorCheck = 0, PackageIDCheck2 = 0"));
+    });
+    f.logInAndShow();
+    auto* picker = f.find<QComboBox>("Picker");
+    QCOMPARE(picker->currentIndex(), -1);
+    QVERIFY(f.find<QCheckBox>("PickerCheck2")->isChecked());
+    QVERIFY(!picker->isEnabled());
+    QVERIFY(f.find<QCheckBox>("PickerCheck2")->isEnabled());
+    // A staff box not asked for is locked with its remember box.
+    QVERIFY(!f.find<QComboBox>("PackageOperator")->isEnabled());
+    QVERIFY(!f.find<QCheckBox>("PackageOperatorCheck2")->isEnabled());
+    QVERIFY(f.find<QComboBox>("PackageID")->isEnabled());
+}
+
+void TestMainWindow::functionKeys()
+{
+    StationFixture f;
+    f.logInAndShow();
+    auto* tabs = f.find<QTabWidget>("PageControl1");
+    auto* waybill = f.find<QLineEdit>("Edit1");
+    waybill->setText(QStringLiteral("YT123"));
+    QTest::keyClick(f.main.get(), Qt::Key_F2);
+    QCOMPARE(QApplication::focusWidget(), waybill);
+    QCOMPARE(waybill->selectedText(), QStringLiteral("YT123"));
+    QTest::keyClick(f.main.get(), Qt::Key_F1);
+    QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("Edit2"));
+
+    tabs->setCurrentIndex(1);
+    auto* goodsWeight = f.find<QLineEdit>("Edit4");
+    goodsWeight->setText(QStringLiteral("0.25"));
+    QTest::keyClick(f.main.get(), Qt::Key_F1);
+    QCOMPARE(QApplication::focusWidget(), goodsWeight);
+    QCOMPARE(goodsWeight->selectedText(), QStringLiteral("0.25"));
+    QTest::keyClick(f.main.get(), Qt::Key_F2);
+    QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("Edit5"));
+
+    tabs->setCurrentIndex(2);
+    QWidget* before = QApplication::focusWidget();
+    QTest::keyClick(f.main.get(), Qt::Key_F1);
+    QTest::keyClick(f.main.get(), Qt::Key_F2);
+    QCOMPARE(QApplication::focusWidget(), before);
+}
+
+void TestMainWindow::unreadablePostageFile()
+{
+    TempDataFolder folder;
+    StationStores stores(folder.path());
+    QVERIFY(stores.openLogin(nullptr));
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Postage.db"))); // a folder where the file should be
+    LoginContext context;
+    RecordingPrompter prompter;
+    RecordingSoundPlayer sounds;
+    TLogin login(stores, context, prompter, sounds);
+    TFunctionsDlg main(stores, context, prompter, login);
+    QCOMPARE(prompter.messages, QStringList{QStringLiteral("程序配置文件访问失败!")});
+    QCOMPARE(main.scaleTypeIndex(), -1);
+    QVERIFY(main.findChild<QLineEdit*>(QStringLiteral("Edit2"))->text().isEmpty());
+}
+
+void TestMainWindow::closingEndsTheProgram()
+{
+    StationFixture f;
+    QSignalSpy closed(f.login.get(), &TLogin::closed);
+    f.login->show();
+    f.logInAndShow();
+    f.login->hide();
+    f.main->close();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(f.context.loginWindowClosed);
+}
+
+void TestMainWindow::secondInstanceIsRefused()
+{
+    QTemporaryDir lockFolder;
+    auto first = std::make_unique<SingleInstance>(lockFolder.path());
+    QVERIFY(first->acquire());
+    SingleInstance second(lockFolder.path());
+    QVERIFY(!second.acquire());
+    first.reset();
+    SingleInstance third(lockFolder.path());
+    QVERIFY(third.acquire());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "TestMainWindow.moc"

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/SoundPlayer.h"
+
+#include <QStringList>
+
+// Records the sounds asked for instead of playing them.
+class RecordingSoundPlayer : public SoundPlayer
+{
+public:
+    void play(const QString& fileName) override { played.append(fileName); }
+    QStringList played;
+};
