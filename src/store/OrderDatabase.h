@@ -68,6 +68,10 @@ public:
     ProcedureResult tradeOver(const QString& tradeId, const QString& packer, const QString& package,
                               int weightGrams, double postage, const QString& operatorName);
 
+    // --- Station: trade lookup, ship procedure, additional waybills (OrderDatabaseStation.cpp) ---
+
+    // --- Goods weighing (OrderDatabaseGoods.cpp) ---
+
     // A forward-only query with the values bound in order; nullopt (and lastError) when it fails.
     std::optional<QSqlQuery> select(const QString& sql, const QVariantList& values = {});
     // A statement without rows; false (and lastError) when it fails.
