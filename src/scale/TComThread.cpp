@@ -190,7 +190,6 @@ void TComThread::run()
         }
         const int slice = static_cast<int>(std::clamp<qint64>(silence.remainingTime(), 1, SliceMs));
         if (port.bytesAvailable() > 0 || port.waitForReadyRead(isSuspended() ? SliceMs : slice)) {
-            silence.setRemainingTime(SilenceMs);
             while (!isStopRequested() && port.bytesAvailable() > 0) {
                 char byte = 0;
                 if (!port.getChar(&byte)) {
@@ -206,6 +205,8 @@ void TComThread::run()
                     break;
                 }
             }
+            // The wait for the next bytes starts once these have been handed over.
+            silence.setRemainingTime(SilenceMs);
             continue;
         }
         const auto error = port.error();

@@ -1,0 +1,302 @@
+#include "scale/PortMessages.h"
+#include "scale/PseudoTerminal.h"
+#include "scale/ScaleFrames.h"
+#include "scale/ScaleReaderHost.h"
+#include "scale/TComThread.h"
+
+#include "support/RecordingPrompter.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+
+// A scale on a pseudo-terminal and the host reading it, with every text the boxes were given.
+struct Rig
+{
+    Rig()
+    {
+        QObject::connect(&host, &ScaleReaderHost::weightText, &host,
+                         [this](const QString& text) { shown.append(text); });
+    }
+
+    ReaderConfig config(int index) const
+    {
+        ReaderConfig result;
+        result.scaleTypeIndex = index;
+        result.portNumber = 1;
+        result.device = line.devicePath();
+        result.baudRate = 9600;
+        result.scaleRange = 30.0;
+        return result;
+    }
+
+    bool send(int index, double weight, int frames = 1)
+    {
+        for (int i = 0; i < frames; ++i) {
+            if (!line.write(ScaleFrames::frame(index, weight))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    PseudoTerminal line;
+    RecordingPrompter prompter;
+    ScaleReaderHost host{prompter};
+    QStringList shown;
+};
+
+} // namespace
+
+class TestComThread : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void framesReachTheBoxes_data();
+    void framesReachTheBoxes();
+    void splitFrameIsOneFrame();
+    void silenceShowsReadingText();
+    void closedLineShowsUnplugged();
+    void portThatDoesNotOpen_data();
+    void portThatDoesNotOpen();
+    void failedConfigurationIsReportedAndReaderRuns();
+    void stopEndsTheReaderPromptly();
+    void stopWhileWindowThreadIsBusy();
+    void suspendDropsBytes();
+    void resumeDoesNotSpliceFrames();
+    void replacingKeepsOneReader();
+    void openFailureTexts_data();
+    void openFailureTexts();
+};
+
+void TestComThread::framesReachTheBoxes_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("A") << 0 << "1.25";
+    QTest::newRow("B") << 1 << "1.250";
+    QTest::newRow("C") << 2 << "1.250";
+    QTest::newRow("D") << 4 << "1.250";
+}
+
+void TestComThread::framesReachTheBoxes()
+{
+    QFETCH(int, index);
+    QFETCH(QString, expected);
+    Rig rig;
+    QVERIFY2(rig.line.isOpen(), qPrintable(rig.line.errorString()));
+    QVERIFY(rig.host.start(rig.config(index)));
+    // A pseudo-terminal has no modem lines; that is no reason for a message.
+    QCOMPARE(rig.prompter.messages, QStringList());
+    QVERIFY(rig.send(index, 1.25, 3));
+    QTRY_VERIFY(rig.shown.size() >= 2);
+    for (const QString& text : rig.shown) {
+        QCOMPARE(text, expected);
+    }
+    QVERIFY(!rig.host.isStopRequested());
+}
+
+void TestComThread::splitFrameIsOneFrame()
+{
+    Rig rig;
+    QVERIFY(rig.host.start(rig.config(0)));
+    QVERIFY(rig.line.write("\n  12."));
+    QTest::qWait(100);
+    QVERIFY(rig.line.write("345kg\r"));
+    QTest::qWait(100);
+    QVERIFY(rig.line.write("\n"));
+    QTRY_COMPARE(rig.shown, QStringList{"12.345"});
+}
+
+void TestComThread::silenceShowsReadingText()
+{
+    Rig rig;
+    QVERIFY(rig.host.start(rig.config(0)));
+    QVERIFY(rig.send(0, 2.0, 2));
+    QTRY_COMPARE(rig.shown.value(0), QStringLiteral("2"));
+    QElapsedTimer quiet;
+    quiet.start();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.shown.last(), TComThread::readingText(), 3000);
+    QVERIFY2(quiet.elapsed() >= 650, qPrintable(QString::number(quiet.elapsed())));
+    QVERIFY(rig.send(0, 3.5));
+    QTRY_COMPARE(rig.shown.last(), QStringLiteral("3.5"));
+}
+
+void TestComThread::closedLineShowsUnplugged()
+{
+    Rig rig;
+    QVERIFY(rig.host.start(rig.config(4)));
+    QVERIFY(rig.send(4, 0.5, 2));
+    QTRY_VERIFY(!rig.shown.isEmpty());
+    rig.line.close();
+    QTRY_COMPARE(rig.shown.last(), TComThread::unpluggedText());
+    QTRY_VERIFY(rig.host.isStopRequested());
+    QVERIFY(rig.host.hasReader());
+    rig.host.stopAndWait();
+    QVERIFY(!rig.host.hasReader());
+}
+
+void TestComThread::portThatDoesNotOpen_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing device") << 3 << "/dev/ttyUSB-zelvo-missing"
+                                    << "/dev/ttyUSB-zelvo-missing:无法连接，请检查!";
+    QTest::newRow("no port chosen") << 0 << ""
+                                    << "COM0:无法连接，请检查!";
+    QTest::newRow("port without device") << 7 << ""
+                                         << "COM7:无法连接，请检查!";
+}
+
+void TestComThread::portThatDoesNotOpen()
+{
+    QFETCH(int, port);
+    QFETCH(QString, device);
+    QFETCH(QString, message);
+    Rig rig;
+    ReaderConfig config = rig.config(0);
+    config.portNumber = port;
+    config.device = device;
+    QVERIFY(!rig.host.start(config));
+    QCOMPARE(rig.prompter.messages, QStringList{message});
+    QVERIFY(rig.host.hasReader());
+    QVERIFY(rig.host.isStopRequested());
+    // Suspend after a failed open is skipped, and nothing is ever shown.
+    rig.host.suspend();
+    QVERIFY(!rig.host.isSuspended());
+    QTest::qWait(1000);
+    QCOMPARE(rig.shown, QStringList());
+}
+
+void TestComThread::failedConfigurationIsReportedAndReaderRuns()
+{
+    Rig rig;
+    ReaderConfig config = rig.config(0);
+    config.baudRate = 0;
+    QVERIFY(rig.host.start(config));
+    QCOMPARE(rig.prompter.messages.size(), 1);
+    const QString report = rig.prompter.messages.first();
+    QVERIFY2(report.startsWith(QStringLiteral("WARNING:  setBaudRate() Failed with the following error: \n")),
+             qPrintable(report));
+    QVERIFY(report.endsWith(QStringLiteral("\nPort: ") + rig.line.devicePath() + QStringLiteral("\n")));
+    QVERIFY(rig.send(0, 0.75, 3));
+    QTRY_COMPARE(rig.shown.value(0), QStringLiteral("0.75"));
+}
+
+void TestComThread::stopEndsTheReaderPromptly()
+{
+    Rig rig;
+    QVERIFY(rig.host.start(rig.config(0)));
+    QTest::qWait(100);
+    QElapsedTimer timer;
+    timer.start();
+    rig.host.stopAndWait();
+    QVERIFY2(timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!rig.host.hasReader());
+}
+
+void TestComThread::stopWhileWindowThreadIsBusy()
+{
+    // The reader waits for the window thread to take a byte while the window thread waits for
+    // the reader to end: neither may wait forever, at a replacement or at program end.
+    auto rig = std::make_unique<Rig>();
+    QVERIFY(rig->host.start(rig->config(0)));
+    QVERIFY(rig->send(0, 1.0, 5));
+    QThread::msleep(300);
+    QElapsedTimer timer;
+    timer.start();
+    rig->host.stopAndWait();
+    QVERIFY2(timer.elapsed() < 800, qPrintable(QString::number(timer.elapsed())));
+
+    QVERIFY(rig->host.start(rig->config(0)));
+    QVERIFY(rig->send(0, 1.0, 5));
+    QThread::msleep(300);
+    timer.restart();
+    rig.reset();
+    QVERIFY2(timer.elapsed() < 1200, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestComThread::suspendDropsBytes()
+{
+    Rig rig;
+    QVERIFY(rig.host.start(rig.config(1)));
+    QVERIFY(rig.send(1, 1.0, 2));
+    QTRY_VERIFY(!rig.shown.isEmpty());
+    rig.host.suspend();
+    QVERIFY(rig.host.isSuspended());
+    rig.shown.clear();
+    QVERIFY(rig.send(1, 9.99, 20));
+    // Longer than the wait for data: the operator's typed weight is not overwritten either.
+    QTest::qWait(1500);
+    QCOMPARE(rig.shown, QStringList());
+    rig.host.resume();
+    QVERIFY(!rig.host.isSuspended());
+    QVERIFY(rig.send(1, 2.5, 2));
+    QTRY_VERIFY(!rig.shown.isEmpty());
+    QCOMPARE(rig.shown.first(), QStringLiteral("2.500"));
+    QVERIFY(!rig.shown.contains(QStringLiteral("9.990")));
+}
+
+void TestComThread::resumeDoesNotSpliceFrames()
+{
+    Rig rig;
+    QVERIFY(rig.host.start(rig.config(0)));
+    QVERIFY(rig.line.write("\n1.2"));
+    QTest::qWait(200);
+    rig.host.suspend();
+    QVERIFY(rig.line.write("5kg\r\n0.8"));
+    QTest::qWait(200);
+    rig.host.resume();
+    QVERIFY(rig.line.write("50kg\r\n"));
+    QVERIFY(rig.send(0, 0.333));
+    QTRY_COMPARE(rig.shown, QStringList{"0.333"});
+    QTest::qWait(100);
+    QCOMPARE(rig.shown, QStringList{"0.333"});
+}
+
+void TestComThread::replacingKeepsOneReader()
+{
+    Rig rig;
+    PseudoTerminal second;
+    QVERIFY(rig.host.start(rig.config(0)));
+    ReaderConfig other = rig.config(0);
+    other.device = second.devicePath();
+    QVERIFY(rig.host.start(other));
+    QVERIFY(rig.send(0, 4.0, 3));
+    QVERIFY(second.write(ScaleFrames::frame(0, 5.0).repeated(3)));
+    QTRY_VERIFY(rig.shown.size() >= 2);
+    QTest::qWait(200);
+    QVERIFY(!rig.shown.contains(QStringLiteral("4")));
+    QVERIFY(rig.shown.contains(QStringLiteral("5")));
+}
+
+void TestComThread::openFailureTexts_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("accessible");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("not found") << int(QSerialPort::DeviceNotFoundError) << true
+                               << "/dev/ttyUSB0:无法连接，请检查!";
+    QTest::newRow("no right to the device") << int(QSerialPort::PermissionError) << false << "dialout";
+    QTest::newRow("locked") << int(QSerialPort::PermissionError) << true << "/var/lock/LCK..ttyUSB0";
+}
+
+void TestComThread::openFailureTexts()
+{
+    QFETCH(int, error);
+    QFETCH(bool, accessible);
+    QFETCH(QString, expected);
+    const QString text = PortMessages::openFailure(
+        QStringLiteral("/dev/ttyUSB0"), static_cast<QSerialPort::SerialPortError>(error), accessible);
+    QVERIFY2(text.startsWith(QStringLiteral("/dev/ttyUSB0:无法连接")), qPrintable(text));
+    QVERIFY2(text.contains(expected), qPrintable(text));
+}
+
+QTEST_GUILESS_MAIN(TestComThread)
+#include "TestComThread.moc"
