@@ -1,0 +1,391 @@
+#include "PostageTestDb.h"
+#include "RecordingPrompter.h"
+#include "TempDataFolder.h"
+#include "postage/RuleSave.h"
+#include "postage/gui/PostageDialogs.h"
+#include "postage/gui/TPostageRuleDlg.h"
+#include "postage/gui/TPostageStyleDlg.h"
+#include "postage/gui/TRuleDlg.h"
+#include "postage/gui/TSndStyleDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace {
+
+const QString kExpress = QStringLiteral("顺丰速运");
+
+void click(QWidget* dialog, const char* button)
+{
+    QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+}
+
+QLineEdit* box(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<QLineEdit*>(name);
+}
+
+QTreeWidget* list(QWidget* dialog)
+{
+    return dialog->findChild<QTreeWidget*>("ListView1");
+}
+
+QStringList rowTexts(QWidget* dialog, int row)
+{
+    QStringList texts;
+    const QTreeWidgetItem* item = list(dialog)->topLevelItem(row);
+    for (int column = 0; item && column < item->columnCount(); ++column) {
+        texts.append(item->text(column));
+    }
+    return texts;
+}
+
+// Runs the action on the modal dialog of type T as soon as it is shown. Should it never show, the
+// flag stays unset and the test fails instead of hanging.
+template <typename T> void whenShown(bool* ran, std::function<void(T*)> action)
+{
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, tries, ran, action] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            *ran = true;
+            action(dialog);
+        } else if (++*tries > 300) {
+            poll->deleteLater();
+            poll->stop();
+        }
+    });
+    poll->start(10);
+}
+
+RuleDraft draft(const QString& style, const QStringList& provinces, const QString& city = QString(),
+                const QString& town = QString(), const QString& adr = QString())
+{
+    RuleDraft rule;
+    rule.express = kExpress;
+    rule.styleName = style;
+    rule.checkedProvinces = provinces;
+    rule.provinceText = provinces.join(';') + ';';
+    rule.city = city;
+    rule.town = town;
+    rule.adr = adr;
+    rule.rows[0] = BracketTexts{"1000", "1000", "8", "500", "2"};
+    rule.rows[1] = BracketTexts{"3000", "1000", "8", "1000", "1.5"};
+    return rule;
+}
+
+} // namespace
+
+class TestPostageDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void companyAddedThroughAllDialogs();
+    void normalRuleListedChangedAndDeleted();
+    void specialTwoRuleChangedFromTheList();
+    void stylesTheCompanyHasAreRefused();
+    void missingSelections_data();
+    void missingSelections();
+    void deleteAllRulesOfAPair();
+    void closedDatabasesLeaveListsEmpty();
+
+private:
+    void save(const RuleDraft& rule)
+    {
+        RecordingPrompter quiet;
+        QCOMPARE(SaveRule(m_db->db(), rule, QDateTime::currentDateTime(), quiet), RuleSaveOutcome::Saved);
+    }
+    void create(QSqlDatabase& db, bool orderOpen)
+    {
+        m_dialogs = createPostageDialogs(
+            db, m_prompter, [orderOpen] { return orderOpen; },
+            [] {
+                return QStringList{kExpress, QStringLiteral("圆通速递")};
+            },
+            nullptr);
+    }
+
+    std::unique_ptr<TempDataFolder> m_folder;
+    std::unique_ptr<PostageTestDb> m_db;
+    RecordingPrompter m_prompter;
+    PostageDialogs m_dialogs;
+};
+
+void TestPostageDialogs::init()
+{
+    m_folder = std::make_unique<TempDataFolder>();
+    m_db = std::make_unique<PostageTestDb>(m_folder->file("Postage.db"));
+    QVERIFY(m_db->isOpen());
+    m_prompter = RecordingPrompter();
+    create(m_db->db(), true);
+}
+
+void TestPostageDialogs::cleanup()
+{
+    delete m_dialogs.sndStyleDlg;
+    delete m_dialogs.postageStyleDlg;
+    delete m_dialogs.postageRuleDlg;
+    delete m_dialogs.ruleDlg;
+    m_dialogs = PostageDialogs();
+    m_db.reset();
+    m_folder.reset();
+}
+
+void TestPostageDialogs::companyAddedThroughAllDialogs()
+{
+    TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
+    entry->show();
+    auto* combo = entry->findChild<QComboBox*>("ComboSndStyleAdd");
+    QCOMPARE(combo->count(), 3);
+    combo->setCurrentIndex(1);
+
+    bool styleShown = false, listShown = false, editorShown = false;
+    QStringList listedRule;
+    QString editorTitle;
+    bool onlySpecial1Page = false;
+    whenShown<TPostageStyleDlg>(&styleShown, [&](TPostageStyleDlg* style) {
+        whenShown<TPostageRuleDlg>(&listShown, [&](TPostageRuleDlg* rules) {
+            whenShown<TRuleDlg>(&editorShown, [&](TRuleDlg* editor) {
+                editorTitle = editor->windowTitle();
+                auto* pages = editor->findChild<QTabWidget*>("pgc1");
+                onlySpecial1Page =
+                    pages->isTabVisible(1) && !pages->isTabVisible(0) && !pages->isTabVisible(2);
+                editor->findChild<QListWidget*>("CheckListBox4")
+                    ->findItems("江苏省", Qt::MatchExactly)
+                    .first()
+                    ->setCheckState(Qt::Checked);
+                click(editor, "Button11");
+                box(editor, "EditCity1")->setText("南京");
+                box(editor, "EditAdr")->setText("大学城");
+                for (const char* name : {"EditWE1_1", "EditWSC1_1", "EditSF1_1", "EditWAC1_1", "EditAF1_1"}) {
+                    QTest::keyClicks(box(editor, name), "2000");
+                }
+                click(editor, "BtnRuleDecide");
+            });
+            click(rules, "BtnAdd");
+            listedRule = rowTexts(rules, 0);
+            click(rules, "BtnExit");
+        });
+        click(style, "BtnSpecial1");
+        click(style, "BtnCancel");
+    });
+    click(entry, "BtnAdd");
+
+    QVERIFY(styleShown && listShown && editorShown);
+    QCOMPARE(editorTitle, kExpress + "邮资规则!");
+    QVERIFY(onlySpecial1Page);
+    QCOMPARE(listedRule, QStringList({"1", "特殊1", "江苏省;", "南京;", "", "大学城;", "0~2000克"}));
+    QCOMPARE(m_prompter.messages, QStringList{"操作成功!"});
+    QCOMPARE(list(entry)->topLevelItemCount(), 1);
+    QCOMPARE(rowTexts(entry, 0), QStringList({"1", "特殊1", kExpress}));
+}
+
+void TestPostageDialogs::normalRuleListedChangedAndDeleted()
+{
+    save(draft("普通", {"江苏省", "浙江省"}));
+    save(draft("特殊1", {"江苏省"}, "南京", "", "大学城"));
+    TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
+    entry->show();
+    QCOMPARE(list(entry)->topLevelItemCount(), 2);
+    list(entry)->setCurrentItem(list(entry)->findItems("普通", Qt::MatchExactly, 1).first());
+
+    bool listShown = false, editorShown = false, provincesChecked = false;
+    QStringList listed;
+    bool cityHidden = false;
+    QString provinceBox, secondEnd;
+    whenShown<TPostageRuleDlg>(&listShown, [&](TPostageRuleDlg* rules) {
+        listed = rowTexts(rules, 0);
+        cityHidden = list(rules)->isColumnHidden(3) && list(rules)->isColumnHidden(5);
+        list(rules)->setCurrentItem(list(rules)->topLevelItem(0));
+        whenShown<TRuleDlg>(&editorShown, [&](TRuleDlg* editor) {
+            provinceBox = box(editor, "EditProvince")->text();
+            secondEnd = box(editor, "EditWE2")->text();
+            const auto* provinces = editor->findChild<QListWidget*>("CheckListBox2");
+            provincesChecked =
+                provinces->findItems("江苏省", Qt::MatchExactly).first()->checkState() == Qt::Checked &&
+                provinces->findItems("浙江省", Qt::MatchExactly).first()->checkState() == Qt::Checked;
+            click(editor, "BtnRuleCance");
+        });
+        click(rules, "BtnUpdate");
+        list(rules)->setCurrentItem(list(rules)->topLevelItem(0));
+        click(rules, "BtnDelete");
+        QCOMPARE(list(rules)->topLevelItemCount(), 0);
+        click(rules, "BtnExit");
+    });
+    click(entry, "BtnDetail");
+
+    QVERIFY(listShown && editorShown);
+    QCOMPARE(listed, QStringList({"1", "普通", "江苏省;浙江省;", "", "", "", "0~3000克"}));
+    QVERIFY(cityHidden);
+    QCOMPARE(provinceBox, QStringLiteral("江苏省;浙江省;"));
+    QCOMPARE(secondEnd, QStringLiteral("3000"));
+    QVERIFY(provincesChecked);
+    QCOMPARE(m_prompter.questions, QStringList{"删除所选定的规则?"});
+    QCOMPARE(m_db->count("select count(*) from rule"), 0);
+    QCOMPARE(m_db->count("select count(*) from rule1"), 2);
+    // The normal pair left with its last rule; the special-1 pair stays.
+    QCOMPARE(list(entry)->topLevelItemCount(), 1);
+    QCOMPARE(rowTexts(entry, 0), QStringList({"1", "特殊1", kExpress}));
+}
+
+void TestPostageDialogs::specialTwoRuleChangedFromTheList()
+{
+    save(draft("特殊2", {"江苏省"}, "南京"));
+    TPostageRuleDlg* rules = m_dialogs.postageRuleDlg;
+    rules->setRuleOwner(kExpress, "特殊2");
+    rules->FillRuleList();
+    rules->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rules));
+    QCOMPARE(rules->windowTitle(), kExpress + "邮资规则");
+    QCOMPARE(rowTexts(rules, 0), QStringList({"1", "特殊2", "江苏省;", "南京;", "", "", "0~3000克"}));
+    QVERIFY(!list(rules)->isColumnHidden(5));
+
+    bool editorShown = false;
+    QString oldCity;
+    whenShown<TRuleDlg>(&editorShown, [&](TRuleDlg* editor) {
+        oldCity = box(editor, "EditUpdatecity2")->text();
+        box(editor, "EditTown2")->setText("江宁");
+        click(editor, "BtnRuleDecide");
+    });
+    // An item view takes a double click only after the press that starts it.
+    const QPoint itemCentre = list(rules)->visualItemRect(list(rules)->topLevelItem(0)).center();
+    QTest::mousePress(list(rules)->viewport(), Qt::LeftButton, {}, itemCentre);
+    QTest::mouseDClick(list(rules)->viewport(), Qt::LeftButton, {}, itemCentre);
+    QVERIFY(editorShown);
+    QCOMPARE(oldCity, QStringLiteral("南京;"));
+    QVERIFY(m_prompter.questions.isEmpty());
+    QCOMPARE(rowTexts(rules, 0), QStringList({"1", "特殊2", "江苏省;", "南京;", "江宁;", "", "0~3000克"}));
+    QCOMPARE(m_db->count("select count(*) from rule2"), 2);
+    QCOMPARE(m_db->count("select count(*) from rule2 where Typle = 3 and Town = '江宁;'"), 2);
+}
+
+void TestPostageDialogs::stylesTheCompanyHasAreRefused()
+{
+    QSqlQuery query(m_db->db());
+    for (int style : {1, 2, 3}) {
+        query.prepare("insert into SndStyle_Form (SndStyle, Style) values (?, ?)");
+        query.addBindValue(kExpress);
+        query.addBindValue(style);
+        QVERIFY(query.exec());
+    }
+    TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
+    entry->show();
+    entry->findChild<QComboBox*>("ComboSndStyleAdd")->setCurrentIndex(1);
+    click(entry, "BtnAdd");
+    QCOMPARE(m_prompter.messages, QStringList{kExpress + "所有类型规则已存在请重新选择!"});
+
+    QVERIFY(query.exec("delete from SndStyle_Form where Style = 2"));
+    m_prompter.messages.clear();
+    bool styleShown = false, listShown = false;
+    QString listedStyle;
+    whenShown<TPostageStyleDlg>(&styleShown, [&](TPostageStyleDlg* style) {
+        click(style, "BtnCommon");
+        click(style, "BtnSpecial1");
+        whenShown<TPostageRuleDlg>(&listShown, [&](TPostageRuleDlg* rules) {
+            listedStyle = box(rules, "EditSndTyple")->text();
+            click(rules, "BtnExit");
+        });
+        click(style, "BtnSpecial2");
+        click(style, "BtnCancel");
+    });
+    click(entry, "BtnAdd");
+    QVERIFY(styleShown && listShown);
+    QCOMPARE(m_prompter.messages,
+             QStringList({kExpress + "普通规则已存在请重新选择!", kExpress + "特殊规则1已存在请重新选择!"}));
+    QCOMPARE(listedStyle, QStringLiteral("特殊2"));
+}
+
+void TestPostageDialogs::missingSelections_data()
+{
+    QTest::addColumn<bool>("ruleList");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("add without company") << false << "BtnAdd"
+                                         << "请选择物流方式!";
+    QTest::newRow("delete all without pair") << false << "BtnCancel"
+                                             << "请选择要删除的规则!";
+    QTest::newRow("details without pair") << false << "BtnDetail"
+                                          << "请选择规则!";
+    QTest::newRow("change without rule") << true << "BtnUpdate"
+                                         << "请选择规则!";
+    QTest::newRow("delete without rule") << true << "BtnDelete"
+                                         << "请选择规则!";
+}
+
+void TestPostageDialogs::missingSelections()
+{
+    QFETCH(bool, ruleList);
+    QFETCH(QString, button);
+    QFETCH(QString, message);
+    save(draft("普通", {"江苏省"}));
+    QDialog* dialog = ruleList ? static_cast<QDialog*>(m_dialogs.postageRuleDlg) : m_dialogs.sndStyleDlg;
+    if (ruleList) {
+        m_dialogs.postageRuleDlg->setRuleOwner(kExpress, "普通");
+        m_dialogs.postageRuleDlg->FillRuleList();
+    }
+    dialog->show();
+    click(dialog, qPrintable(button));
+    QCOMPARE(m_prompter.messages, QStringList{message});
+    QCOMPARE(m_db->count("select count(*) from rule"), 2);
+}
+
+void TestPostageDialogs::deleteAllRulesOfAPair()
+{
+    save(draft("普通", {"江苏省", "浙江省"}));
+    RuleDraft other = draft("普通", {"江苏省"});
+    other.express = "圆通速递";
+    save(other);
+    TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
+    entry->show();
+    QCOMPARE(list(entry)->topLevelItemCount(), 2);
+    QTreeWidgetItem* pair = list(entry)->findItems(kExpress, Qt::MatchExactly, 2).first();
+
+    m_prompter.answers = {false};
+    list(entry)->setCurrentItem(pair);
+    click(entry, "BtnCancel");
+    QCOMPARE(m_db->count("select count(*) from rule"), 6);
+
+    list(entry)->setCurrentItem(pair);
+    click(entry, "BtnCancel");
+    QCOMPARE(m_prompter.questions, QStringList(2, "删除所选定的物流方式所有规则?"));
+    QCOMPARE(m_db->count("select count(*) from rule where Express = ?", {kExpress}), 0);
+    QCOMPARE(m_db->count("select count(*) from rule"), 2);
+    QCOMPARE(list(entry)->topLevelItemCount(), 1);
+    QCOMPARE(rowTexts(entry, 0), QStringList({"1", "普通", "圆通速递"}));
+}
+
+void TestPostageDialogs::closedDatabasesLeaveListsEmpty()
+{
+    save(draft("普通", {"江苏省"}));
+    cleanup();
+    SqlConnection closed(QStringLiteral("QSQLITE"), QStringLiteral("never-opened"));
+    create(closed.db(), false);
+    TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
+    entry->show();
+    QCOMPARE(entry->findChild<QComboBox*>("ComboSndStyleAdd")->count(), 0);
+    QCOMPARE(list(entry)->topLevelItemCount(), 0);
+    m_dialogs.postageRuleDlg->setRuleOwner(kExpress, "普通");
+    m_dialogs.postageRuleDlg->FillRuleList();
+    QCOMPARE(list(m_dialogs.postageRuleDlg)->topLevelItemCount(), 0);
+    QVERIFY(m_prompter.messages.isEmpty());
+    cleanup();
+}
+
+QTEST_MAIN(TestPostageDialogs)
+#include "TestPostageDialogs.moc"
