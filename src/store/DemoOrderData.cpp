@@ -12,7 +12,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -335,6 +335,32 @@ struct Person
     QString street;
 };
 
+struct TradeLine
+{
+    int unit = 0; // index into the sellable units
+    int count = 0;
+};
+
+struct LogEntry
+{
+    QString operatorName;
+    QString detail;
+    QString time;
+};
+
+// One trade as it goes into the file.
+struct DemoTrade
+{
+    int tradeId = 0;
+    QString tradeNo;
+    int shopId = 0;
+    QVariantList row; // G_Trade_TradeList values, in the order of the insert statement
+    std::vector<TradeLine> lines;
+    std::vector<LogEntry> log;
+    bool pending = false; // its goods are still to be taken out of stock
+    bool viaInterface = false;
+};
+
 // ---------------------------------------------------------------------------------------------
 
 class DemoShopWriter
@@ -369,13 +395,21 @@ private:
     }
 
     // Runs a prepared statement with the values given, in placeholder order.
-    bool run(QSqlQuery& query, std::initializer_list<QVariant> values, QString* error)
+    template <typename Values> static bool bindAndRun(QSqlQuery& query, const Values& values, QString* error)
     {
         int i = 0;
         for (const QVariant& value : values) {
             query.bindValue(i++, value);
         }
         return query.exec() || fail(query, error);
+    }
+    static bool run(QSqlQuery& query, std::initializer_list<QVariant> values, QString* error)
+    {
+        return bindAndRun(query, values, error);
+    }
+    static bool run(QSqlQuery& query, const QVariantList& values, QString* error)
+    {
+        return bindAndRun(query, values, error);
     }
 
     bool writeConfiguration(QString* error)
@@ -578,11 +612,11 @@ private:
     bool writeCustomers(QString* error)
     {
         QSqlQuery query(m_db);
-        if (!prepare(query,
-                     "insert into G_Customer_CustomerList (CustomerID, CustomerName, Tel, Province, City, "
-                     "Town, Adr, "
-                     "Zip) values (?, ?, ?, ?, ?, ?, ?, ?)",
-                     error)) {
+        if (!prepare(
+                query,
+                "insert into G_Customer_CustomerList (CustomerID, CustomerName, Tel, Province, City, Town, "
+                "Adr, Zip) values (?, ?, ?, ?, ?, ?, ?, ?)",
+                error)) {
             return false;
         }
         for (int id = 1; id <= m_customers; ++id) {
@@ -638,251 +672,271 @@ private:
 
     QString extraWaybill() { return QStringLiteral("YT%1").arg(kExtraWaybillBase + m_extraWaybills++); }
 
-    bool writeTrades(QString* error)
+    // One to three goods lines; the same unit drawn twice becomes one line with the counts added.
+    std::vector<TradeLine> pickLines()
     {
-        QSqlQuery trade(m_db);
-        QSqlQuery line(m_db);
-        QSqlQuery log(m_db);
-        QSqlQuery bill(m_db);
-        QSqlQuery billGoods(m_db);
-        if (!prepare(
-                trade,
-                "insert into G_Trade_TradeList (TradeID, TradeNO, PostID, SndTo, TradeNick, NickName, "
-                "Province, "
-                "City, Town, Adr, Zip, Tel, TradeStatus, bStockOut, CustomerRemark, Remark, GoodsWeight, "
-                "PackagedWeight, Postage, Picker, SndOperator, SndTime, GoodsList, LogisticID, ShopID, "
-                "CustomerID, estimateWeight, TradeTime, Packer, PackageName) values (?, ?, ?, ?, ?, ?, ?, ?, "
-                "?, "
-                "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                error) ||
-            !prepare(line,
-                     "insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit, Price) "
-                     "values (?, ?, "
-                     "?, ?, ?, ?)",
-                     error) ||
-            !prepare(log,
-                     "insert into G_Trade_Log (TradeID, Operator, LogDetail, LogTime) values (?, ?, ?, ?)",
-                     error) ||
-            !prepare(bill, "insert into G_API_TradeList (TradeID, RawTradeNO, ShopID) values (?, ?, ?)",
-                     error) ||
-            !prepare(billGoods, "insert into G_API_TradeGoods (BillID, GoodsID, SellCount) values (?, ?, ?)",
-                     error)) {
-            return false;
+        std::vector<TradeLine> lines;
+        const int roll = m_random.below(100);
+        const int lineCount = roll < 70 ? 1 : (roll < 92 ? 2 : 3);
+        for (int i = 0; i < lineCount; ++i) {
+            const auto& units =
+                m_catalog.unitsOfGoods[m_random.below(static_cast<int>(m_catalog.unitsOfGoods.size()))];
+            const int unit = units[m_random.below(static_cast<int>(units.size()))];
+            const int countRoll = m_random.below(100);
+            const int count = countRoll < 75 ? 1 : (countRoll < 93 ? 2 : m_random.between(3, 5));
+            auto same = std::find_if(lines.begin(), lines.end(),
+                                     [unit](const TradeLine& line) { return line.unit == unit; });
+            if (same != lines.end()) {
+                same->count += count;
+            } else {
+                lines.push_back(TradeLine{unit, count});
+            }
+        }
+        return lines;
+    }
+
+    // The further waybills of a trade sent as several parcels; a shipped trade may already have sent
+    // its first one, whose weight is then part of the trade's parcel weight.
+    QString severalParcelsRemark(bool shipped, int* packagedGrams)
+    {
+        const int extra = m_random.between(1, 3);
+        QString numbers = QStringLiteral("分箱发货:");
+        for (int i = 0; i < extra; ++i) {
+            numbers += QStringLiteral("附加单号") + extraWaybill();
+            if (shipped && i == 0 && m_random.chance(50)) {
+                const int parcel = m_random.between(300, 2500);
+                numbers +=
+                    QStringLiteral("已发货(仅算1个首重，单票重量：%1kg)").arg(shortest(parcel / 1000.0));
+                *packagedGrams += parcel;
+            }
+            numbers += QLatin1Char(';');
+        }
+        return numbers;
+    }
+
+    QString someOperator()
+    {
+        return QString::fromLatin1(m_random.chance(80) ? DemoLogins::kOperatorName : DemoLogins::kAdminName);
+    }
+
+    DemoTrade composeTrade(int tradeId)
+    {
+        const QVariant null;
+        DemoTrade trade;
+        trade.tradeId = tradeId;
+        const int status = pickStatus(tradeId);
+        const bool afterShipping = status == 6 || status == 7 || status == 8;
+        const int customerId = 1 + m_random.below(m_customers);
+        const Person buyer = customer(customerId);
+        Person consignee = buyer;
+        if (m_random.chance(12)) { // a present, or sent to the office
+            consignee.name = personName(m_random);
+            placeAndStreet(m_random, &consignee);
+        }
+        const Province& province = m_places[consignee.province];
+        const City& city = province.cities[consignee.city];
+        const int logistic = m_random.below(static_cast<int>(std::size(kLogistics)));
+        trade.shopId = 1 + m_random.below(static_cast<int>(std::size(kShops)));
+
+        trade.lines = pickLines();
+        double goodsGrams = 0;
+        QStringList goodsList;
+        for (const TradeLine& line : trade.lines) {
+            const StockUnit& unit = m_catalog.units[line.unit];
+            goodsGrams += unit.weight * line.count;
+            goodsList.append(unit.text + QLatin1Char('*') + QString::number(line.count));
         }
 
-        const QVariant null;
-        const QString operatorName = QString::fromLatin1(DemoLogins::kOperatorName);
-        const QString adminName = QString::fromLatin1(DemoLogins::kAdminName);
-        struct Line
-        {
-            int unit;
-            int count;
-        };
-        std::vector<Line> lines;
+        // The trade came in within the last six weeks; shipped ones left hours to days later.
+        qint64 tradeSeconds = m_referenceSeconds - m_random.between(120, 42 * kSecondsPerDay);
+        qint64 sentSeconds = 0;
+        if (afterShipping) {
+            tradeSeconds = m_referenceSeconds - m_random.between(4 * 3600, 42 * kSecondsPerDay);
+            const qint64 latest = std::min<qint64>(60 * 3600, m_referenceSeconds - tradeSeconds - 60);
+            sentSeconds = tradeSeconds + m_random.between(20 * 60, static_cast<int>(latest));
+        }
+        const QString tradeTime = stamp(tradeSeconds);
+        trade.tradeNo = QStringLiteral("T") + tradeTime.left(10).remove(QLatin1Char('-')) +
+                        QStringLiteral("%1").arg(tradeId, 7, 10, QLatin1Char('0'));
+        // Waybills are printed once a trade has been reviewed.
+        QVariant postId = null;
+        if (status != 1 && status != 2) {
+            postId = QStringLiteral("YT%1").arg(kMainWaybillBase + qint64(tradeId) * 10 + m_random.below(10));
+        }
 
+        const bool stockedOut = afterShipping || (status == 5 && m_random.chance(15));
+        trade.pending = !stockedOut;
+        const double tradeGoodsWeight =
+            (status == 11 || (!afterShipping && m_random.chance(10))) ? 0 : goodsGrams;
+        double estimate = 0;
+        if (status == 11 || m_random.chance(15)) {
+            estimate = goodsGrams > 0 ? std::ceil(goodsGrams / 50) * 50 + 100 : m_random.between(3, 40) * 50;
+        }
+
+        QString remark;
+        if (m_random.chance(20)) {
+            remark = QString::fromUtf8(m_random.pick(kSellerNotes));
+        }
+        int packagedGrams = 0;
+        QVariant picker = null;
+        QVariant packer = null;
+        QVariant packageName = null;
+        QVariant sndTime = null;
+        const Package& package = kPackages[packageFor(goodsGrams)];
+        if (afterShipping) {
+            // Goods never weighed leave the parcel weight to the scale alone.
+            packagedGrams = goodsGrams == 0
+                                ? m_random.between(200, 3000)
+                                : static_cast<int>(goodsGrams) + package.weight + m_random.between(-20, 40);
+            packagedGrams = std::max(packagedGrams, 30);
+            picker = QString::fromUtf8(m_random.pick(kStaff));
+            packer = QString::fromUtf8(m_random.pick(kStaff));
+            packageName = QString::fromUtf8(package.name);
+            sndTime = stamp(sentSeconds);
+        } else if (status == 5 && m_random.chance(20)) {
+            picker = QString::fromUtf8(m_random.pick(kStaff));
+        }
+        const bool severalParcels =
+            (afterShipping || status == 11) ? m_random.chance(5) : (status == 5 && m_random.chance(1));
+        if (severalParcels) {
+            const QString numbers = severalParcelsRemark(afterShipping, &packagedGrams);
+            remark = remark.isEmpty() ? numbers : remark + QLatin1Char(' ') + numbers;
+        }
+        const double fee = afterShipping ? postage(logistic, province.remote, packagedGrams) : 0;
+        const QVariant buyerNote =
+            m_random.chance(30) ? QVariant(QString::fromUtf8(m_random.pick(kBuyerNotes))) : null;
+
+        trade.row = {tradeId,
+                     trade.tradeNo,
+                     postId,
+                     consignee.name,
+                     buyer.nick,
+                     buyer.nick,
+                     province.name,
+                     city.name,
+                     city.districts.at(consignee.district),
+                     consignee.street,
+                     zip(consignee),
+                     consignee.tel,
+                     status,
+                     stockedOut ? 1 : 0,
+                     buyerNote,
+                     remark.isEmpty() ? null : QVariant(remark),
+                     tradeGoodsWeight,
+                     packagedGrams,
+                     fee,
+                     picker,
+                     packer, // SndOperator: the packer ships
+                     sndTime,
+                     goodsList.join(QLatin1Char(';')),
+                     logistic + 1,
+                     trade.shopId,
+                     customerId,
+                     estimate,
+                     tradeTime,
+                     packer,
+                     packageName};
+
+        // The trade log as the order system keeps it.
+        if (status == 2) {
+            trade.log.push_back(LogEntry{QStringLiteral("系统"), QStringLiteral("订单递交"), tradeTime});
+        }
+        if (stockedOut) {
+            const qint64 outSeconds =
+                afterShipping ? sentSeconds - m_random.between(60, 900) : tradeSeconds + 60;
+            trade.log.push_back(LogEntry{someOperator(), QStringLiteral("订单出库"), stamp(outSeconds)});
+        }
+        if (afterShipping) {
+            trade.log.push_back(LogEntry{
+                someOperator(),
+                QStringLiteral("订单发货,包裹重量%1克,邮资%2元").arg(packagedGrams).arg(shortest(fee)),
+                sndTime.toString()});
+        }
+        // Trades still waiting for review came in through the shop platform's interface.
+        trade.viaInterface = status == 1 || status == 2 || m_random.chance(2);
+        return trade;
+    }
+
+    struct TradeStatements
+    {
+        explicit TradeStatements(QSqlDatabase& db) : trade(db), line(db), log(db), bill(db), billGoods(db) {}
+        QSqlQuery trade;
+        QSqlQuery line;
+        QSqlQuery log;
+        QSqlQuery bill;
+        QSqlQuery billGoods;
+    };
+
+    bool prepare(TradeStatements& statements, QString* error)
+    {
+        return prepare(
+                   statements.trade,
+                   "insert into G_Trade_TradeList (TradeID, TradeNO, PostID, SndTo, TradeNick, NickName, "
+                   "Province, City, Town, Adr, Zip, Tel, TradeStatus, bStockOut, CustomerRemark, Remark, "
+                   "GoodsWeight, PackagedWeight, Postage, Picker, SndOperator, SndTime, GoodsList, "
+                   "LogisticID, ShopID, CustomerID, estimateWeight, TradeTime, Packer, PackageName) "
+                   "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                   "?, ?, ?)",
+                   error) &&
+               prepare(statements.line,
+                       "insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit, Price) "
+                       "values (?, ?, ?, ?, ?, ?)",
+                       error) &&
+               prepare(statements.log,
+                       "insert into G_Trade_Log (TradeID, Operator, LogDetail, LogTime) values (?, ?, ?, ?)",
+                       error) &&
+               prepare(statements.bill,
+                       "insert into G_API_TradeList (TradeID, RawTradeNO, ShopID) values (?, ?, ?)", error) &&
+               prepare(statements.billGoods,
+                       "insert into G_API_TradeGoods (BillID, GoodsID, SellCount) values (?, ?, ?)", error);
+    }
+
+    bool insertTrade(const DemoTrade& trade, TradeStatements& statements, QString* error)
+    {
+        if (!run(statements.trade, trade.row, error)) {
+            return false;
+        }
+        for (const TradeLine& line : trade.lines) {
+            const StockUnit& unit = m_catalog.units[line.unit];
+            if (!run(statements.line,
+                     {trade.tradeId, unit.goodsId, unit.specId, line.count, unit.unit, unit.price}, error)) {
+                return false;
+            }
+        }
+        for (const LogEntry& entry : trade.log) {
+            if (!run(statements.log, {trade.tradeId, entry.operatorName, entry.detail, entry.time}, error)) {
+                return false;
+            }
+        }
+        if (trade.viaInterface) {
+            if (!run(statements.bill, {trade.tradeId, trade.tradeNo, trade.shopId}, error)) {
+                return false;
+            }
+            const QVariant billId = statements.bill.lastInsertId();
+            for (const TradeLine& line : trade.lines) {
+                if (!run(statements.billGoods, {billId, m_catalog.units[line.unit].goodsId, line.count},
+                         error)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool writeTrades(QString* error)
+    {
+        TradeStatements statements(m_db);
+        if (!prepare(statements, error)) {
+            return false;
+        }
         for (int tradeId = 1; tradeId <= m_options.trades; ++tradeId) {
-            const int status = pickStatus(tradeId);
-            const bool afterShipping = status == 6 || status == 7 || status == 8;
-            const int customerId = 1 + m_random.below(m_customers);
-            Person buyer = customer(customerId);
-            Person consignee = buyer;
-            if (m_random.chance(12)) { // a present, or sent to the office
-                consignee.name = personName(m_random);
-                placeAndStreet(m_random, &consignee);
-            }
-            const Province& province = m_places[consignee.province];
-            const City& city = province.cities[consignee.city];
-            const int logistic = m_random.below(static_cast<int>(std::size(kLogistics)));
-            const int shop = m_random.below(static_cast<int>(std::size(kShops)));
-
-            // Goods lines; the same unit twice becomes one line with the counts added.
-            lines.clear();
-            const int roll = m_random.below(100);
-            const int lineCount = roll < 70 ? 1 : (roll < 92 ? 2 : 3);
-            for (int i = 0; i < lineCount; ++i) {
-                const auto& units =
-                    m_catalog.unitsOfGoods[m_random.below(static_cast<int>(m_catalog.unitsOfGoods.size()))];
-                const int unit = units[m_random.below(static_cast<int>(units.size()))];
-                const int countRoll = m_random.below(100);
-                const int count = countRoll < 75 ? 1 : (countRoll < 93 ? 2 : m_random.between(3, 5));
-                bool merged = false;
-                for (Line& existing : lines) {
-                    if (existing.unit == unit) {
-                        existing.count += count;
-                        merged = true;
-                    }
-                }
-                if (!merged) {
-                    lines.push_back(Line{unit, count});
-                }
-            }
-            double goodsGrams = 0;
-            QStringList goodsList;
-            bool unweighed = false;
-            for (const Line& entry : lines) {
-                const StockUnit& unit = m_catalog.units[entry.unit];
-                goodsGrams += unit.weight * entry.count;
-                unweighed = unweighed || unit.weight == 0;
-                goodsList.append(unit.text + QLatin1Char('*') + QString::number(entry.count));
-            }
-
-            // Times: the trade came in within the last six weeks; shipped ones left hours to days later.
-            qint64 tradeSeconds = m_referenceSeconds - m_random.between(120, 42 * kSecondsPerDay);
-            qint64 sentSeconds = 0;
-            if (afterShipping) {
-                tradeSeconds = m_referenceSeconds - m_random.between(4 * 3600, 42 * kSecondsPerDay);
-                const qint64 latest = std::min<qint64>(60 * 3600, m_referenceSeconds - tradeSeconds - 60);
-                sentSeconds = tradeSeconds + m_random.between(20 * 60, static_cast<int>(latest));
-            }
-            const QString tradeTime = stamp(tradeSeconds);
-            const QString tradeNo = QStringLiteral("T") + tradeTime.left(10).remove(QLatin1Char('-')) +
-                                    QStringLiteral("%1").arg(tradeId, 7, 10, QLatin1Char('0'));
-            // Waybills are printed once a trade has been reviewed.
-            QVariant postId = null;
-            if (status != 1 && status != 2) {
-                postId =
-                    QStringLiteral("YT%1").arg(kMainWaybillBase + qint64(tradeId) * 10 + m_random.below(10));
-            }
-
-            bool stockedOut = afterShipping || (status == 5 && m_random.chance(15));
-            double tradeGoodsWeight =
-                (status == 11 || (!afterShipping && m_random.chance(10))) ? 0 : goodsGrams;
-            double estimate = 0;
-            if (status == 11 || m_random.chance(15)) {
-                estimate =
-                    goodsGrams > 0 ? std::ceil(goodsGrams / 50) * 50 + 100 : m_random.between(3, 40) * 50;
-            }
-
-            // Seller's remark: notes, and the further waybills of trades sent as several parcels.
-            QString remark;
-            if (m_random.chance(20)) {
-                remark = QString::fromUtf8(m_random.pick(kSellerNotes));
-            }
-            int packagedGrams = 0;
-            double fee = 0;
-            QVariant picker = null;
-            QVariant sndOperator = null;
-            QVariant sndTime = null;
-            QVariant packer = null;
-            QVariant packageName = null;
-            const int packageIndex = packageFor(goodsGrams);
-            if (afterShipping) {
-                const Package& package = kPackages[packageIndex];
-                packagedGrams = unweighed && goodsGrams == 0 ? m_random.between(200, 3000)
-                                                             : static_cast<int>(goodsGrams) + package.weight +
-                                                                   m_random.between(-20, 40);
-                packagedGrams = std::max(packagedGrams, 30);
-                fee = postage(logistic, province.remote, packagedGrams);
-                picker = QString::fromUtf8(m_random.pick(kStaff));
-                const QString packerName = QString::fromUtf8(m_random.pick(kStaff));
-                packer = packerName;
-                sndOperator = packerName;
-                sndTime = stamp(sentSeconds);
-                packageName = QString::fromUtf8(package.name);
-            } else if (status == 5 && m_random.chance(20)) {
-                picker = QString::fromUtf8(m_random.pick(kStaff));
-            }
-            const bool severalParcels =
-                (afterShipping || status == 11) ? m_random.chance(5) : (status == 5 && m_random.chance(1));
-            if (severalParcels) {
-                const int extra = m_random.between(1, 3);
-                QString numbers = QStringLiteral("分箱发货:");
-                for (int i = 0; i < extra; ++i) {
-                    numbers += QStringLiteral("附加单号") + extraWaybill();
-                    // A shipped trade may already have sent its first extra parcel.
-                    if (afterShipping && i == 0 && m_random.chance(50)) {
-                        const int parcel = m_random.between(300, 2500);
-                        numbers += QStringLiteral("已发货(仅算1个首重，单票重量：%1kg)")
-                                       .arg(shortest(parcel / 1000.0));
-                        packagedGrams += parcel;
-                        fee = postage(logistic, province.remote, packagedGrams);
-                    }
-                    numbers += QLatin1Char(';');
-                }
-                remark = remark.isEmpty() ? numbers : remark + QLatin1Char(' ') + numbers;
-            }
-            const QVariant buyerNote =
-                m_random.chance(30) ? QVariant(QString::fromUtf8(m_random.pick(kBuyerNotes))) : null;
-
-            if (!run(trade,
-                     {tradeId,
-                      tradeNo,
-                      postId,
-                      consignee.name,
-                      buyer.nick,
-                      buyer.nick,
-                      province.name,
-                      city.name,
-                      city.districts.at(consignee.district),
-                      consignee.street,
-                      zip(consignee),
-                      consignee.tel,
-                      status,
-                      stockedOut ? 1 : 0,
-                      buyerNote,
-                      remark.isEmpty() ? null : QVariant(remark),
-                      tradeGoodsWeight,
-                      packagedGrams,
-                      fee,
-                      picker,
-                      sndOperator,
-                      sndTime,
-                      goodsList.join(QLatin1Char(';')),
-                      logistic + 1,
-                      shop + 1,
-                      customerId,
-                      estimate,
-                      tradeTime,
-                      packer,
-                      packageName},
-                     error)) {
+            const DemoTrade trade = composeTrade(tradeId);
+            if (!insertTrade(trade, statements, error)) {
                 return false;
             }
-            for (const Line& entry : lines) {
-                const StockUnit& unit = m_catalog.units[entry.unit];
-                if (!run(line, {tradeId, unit.goodsId, unit.specId, entry.count, unit.unit, unit.price},
-                         error)) {
-                    return false;
-                }
-                if (!stockedOut && !afterShipping) {
-                    m_demand[entry.unit] += entry.count;
-                }
-            }
-
-            // The trade log as the order system keeps it.
-            if (status == 2 &&
-                !run(log, {tradeId, QStringLiteral("系统"), QStringLiteral("订单递交"), tradeTime}, error)) {
-                return false;
-            }
-            if (stockedOut) {
-                const qint64 outSeconds =
-                    afterShipping ? sentSeconds - m_random.between(60, 900) : tradeSeconds + 60;
-                if (!run(log,
-                         {tradeId, m_random.chance(80) ? operatorName : adminName, QStringLiteral("订单出库"),
-                          stamp(outSeconds)},
-                         error)) {
-                    return false;
-                }
-            }
-            if (afterShipping &&
-                !run(log,
-                     {tradeId, m_random.chance(80) ? operatorName : adminName,
-                      QStringLiteral("订单发货,包裹重量%1克,邮资%2元").arg(packagedGrams).arg(shortest(fee)),
-                      sndTime},
-                     error)) {
-                return false;
-            }
-
-            // Trades still waiting for review came in through the shop platform's interface.
-            if (status == 1 || status == 2 || m_random.chance(2)) {
-                if (!run(bill, {tradeId, tradeNo, shop + 1}, error)) {
-                    return false;
-                }
-                const QVariant billId = bill.lastInsertId();
-                for (const Line& entry : lines) {
-                    if (!run(billGoods, {billId, m_catalog.units[entry.unit].goodsId, entry.count}, error)) {
-                        return false;
-                    }
+            if (trade.pending) {
+                for (const TradeLine& line : trade.lines) {
+                    m_demand[line.unit] += line.count;
                 }
             }
         }
