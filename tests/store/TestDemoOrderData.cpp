@@ -1,6 +1,7 @@
 #include "TempDataFolder.h"
 
 #include "store/DemoOrderData.h"
+#include "store/EmbeddedOrderSchema.h"
 #include "store/EmbeddedProcedures.h"
 #include "store/SqlConnection.h"
 
@@ -621,6 +622,11 @@ void TestDemoOrderData::sameSeedSameShop()
 
 void TestDemoOrderData::fileSettings()
 {
+    // The schema can be laid over a file that has it already.
+    QString error;
+    QVERIFY2(createEmbeddedOrderSchema(m_shop->db(), &error), qPrintable(error));
+    QCOMPARE(scalar(QStringLiteral("select count(*) from G_Trade_TradeList")).toInt(), kTrades);
+
     // Generation ran without journal and syncs; the finished file is back to the safe settings
     // and readable by its owner only (it holds the logins).
     QCOMPARE(scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));

@@ -40,7 +40,6 @@ private slots:
 
     void stockOutCheck_data();
     void stockOutCheck();
-    void stockOutCheckPassesDemoTrade();
     void stockOutLowersStockExactly();
     void refusedStockOutChangesNothing_data();
     void refusedStockOutChangesNothing();
@@ -242,26 +241,6 @@ void TestEmbeddedProcedures::stockOutCheck()
     const QString before = snapshot();
     QCOMPARE(tradeStockOutCheck(db(), tradeId == kMade ? made : tradeId), expected);
     QCOMPARE(snapshot(), before);
-}
-
-void TestEmbeddedProcedures::stockOutCheckPassesDemoTrade()
-{
-    // A trade the demo shop holds ready to ship, whose goods are all in stock.
-    const QString tradeId =
-        scalar(
-            QStringLiteral(
-                "select TradeID from G_Trade_TradeList t where TradeStatus=5 and bStockOut=0 and not exists ("
-                "select 1 from G_Trade_GoodsList l left join G_Stock_Spec s on s.GoodsID=l.GoodsID and "
-                "s.SpecID=l.SpecID "
-                "where l.TradeID=t.TradeID and coalesce(s.Stock, 0) < l.SellCount) order by TradeID limit 1"))
-            .toString();
-    QVERIFY(!tradeId.isEmpty());
-    QCOMPARE(tradeStockOutCheck(db(), tradeId), QStringLiteral("1"));
-    QString error;
-    QVERIFY2(tradeStockOut(db(), tradeId, QStringLiteral("operator"), &error), qPrintable(error));
-    QCOMPARE(
-        scalar(QStringLiteral("select bStockOut from G_Trade_TradeList where TradeID=?"), {tradeId}).toInt(),
-        1);
 }
 
 void TestEmbeddedProcedures::stockOutLowersStockExactly()
