@@ -14,4 +14,7 @@ public:
     virtual void reportAbnormal(const QString& line) = 0;
     // 1.wav.
     virtual void reportOverweight(const QString& line) = 0;
+    // Called at the start of each ship run to keep the log short. A sink without a log of its own
+    // has nothing to trim.
+    virtual void trimLog() {}
 };

@@ -64,6 +64,7 @@ bool OrderDatabase::open(const ServerSettings& settings, const QString& dataFold
 {
     close();
     m_lastError.clear();
+    m_openedWith = std::make_pair(settings, dataFolder);
     if (isEmbedded(settings)) {
         m_dialect = Dialect::Embedded;
         const QString path = embeddedPath(settings, dataFolder);
@@ -98,6 +99,45 @@ bool OrderDatabase::open(const ServerSettings& settings, const QString& dataFold
 void OrderDatabase::close()
 {
     m_connection.reset();
+    m_openedWith.reset();
+    m_lost = false;
+}
+
+bool OrderDatabase::reopenIfLost(QString* error)
+{
+    if (isOpen() && !m_lost) {
+        return true;
+    }
+    if (!m_openedWith) {
+        m_lastError = QStringLiteral("order database not connected");
+        if (error) {
+            *error = m_lastError;
+        }
+        return false;
+    }
+    const auto [settings, dataFolder] = *m_openedWith;
+    if (open(settings, dataFolder, error)) {
+        return true;
+    }
+    // Tried again at the next call.
+    m_openedWith = std::make_pair(settings, dataFolder);
+    m_lost = true;
+    return false;
+}
+
+void OrderDatabase::noteFailure(const QString& error)
+{
+    m_lastError = error;
+    if (!isOpen()) {
+        m_lost = true;
+        return;
+    }
+    // A statement can fail for its own reasons; the connection is lost when even the simplest
+    // statement no longer gets through.
+    QSqlQuery probe(m_connection->db());
+    if (!probe.exec(QStringLiteral("select 1"))) {
+        m_lost = true;
+    }
 }
 
 bool OrderDatabase::isOpen() const
@@ -113,21 +153,23 @@ QSqlDatabase& OrderDatabase::db()
 
 std::optional<QSqlQuery> OrderDatabase::select(const QString& sql, const QVariantList& values)
 {
-    if (!isOpen()) {
+    ++m_statements;
+    if (!isOpen() || m_lost) {
+        m_lost = true;
         m_lastError = QStringLiteral("order database not connected");
         return std::nullopt;
     }
     QSqlQuery query(m_connection->db());
     query.setForwardOnly(true);
     if (!query.prepare(sql)) {
-        m_lastError = query.lastError().text();
+        noteFailure(query.lastError().text());
         return std::nullopt;
     }
     for (const QVariant& value : values) {
         query.addBindValue(value);
     }
     if (!query.exec()) {
-        m_lastError = query.lastError().text();
+        noteFailure(query.lastError().text());
         return std::nullopt;
     }
     return query;
@@ -206,10 +248,21 @@ OrderDatabase::ProcedureResult OrderDatabase::runProcedureBatch(const QString& b
     return outcome;
 }
 
+bool OrderDatabase::embeddedReady()
+{
+    ++m_statements;
+    if (!isOpen() || m_lost) {
+        m_lost = true;
+        m_lastError = QStringLiteral("order database not connected");
+        return false;
+    }
+    return true;
+}
+
 OrderDatabase::ProcedureResult OrderDatabase::tradeStockOutCheck(const QString& tradeId)
 {
     if (m_dialect == Dialect::Embedded) {
-        if (!isOpen()) {
+        if (!embeddedReady()) {
             return {};
         }
         return {true, EmbeddedProcedures::tradeStockOutCheck(m_connection->db(), tradeId)};
@@ -224,7 +277,7 @@ OrderDatabase::ProcedureResult OrderDatabase::tradeStockOutCheck(const QString& 
 bool OrderDatabase::tradeStockOut(const QString& tradeId, const QString& operatorName)
 {
     if (m_dialect == Dialect::Embedded) {
-        return isOpen() &&
+        return embeddedReady() &&
                EmbeddedProcedures::tradeStockOut(m_connection->db(), tradeId, operatorName, &m_lastError);
     }
     return execute(QStringLiteral("SET NOCOUNT ON\nexec G_TradeStockOut @TradeID =?,@Operator=?"),
@@ -236,7 +289,7 @@ OrderDatabase::ProcedureResult OrderDatabase::tradeOver(const QString& tradeId, 
                                                         double postage, const QString& operatorName)
 {
     if (m_dialect == Dialect::Embedded) {
-        if (!isOpen()) {
+        if (!embeddedReady()) {
             return {};
         }
         return {true, EmbeddedProcedures::tradeOver(m_connection->db(), tradeId, packer, package, weightGrams,

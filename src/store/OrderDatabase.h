@@ -3,13 +3,16 @@
 #include "store/ServerSettings.h"
 #include "store/SqlConnection.h"
 
+#include <QList>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // The shop's order database: a SQL Server reached through ODBC and FreeTDS, or an embedded SQLite
 // file standing in for it. Every statement the station sends is a method here with bound values.
@@ -31,7 +34,7 @@ public:
     OrderDatabase& operator=(const OrderDatabase&) = delete;
 
     // Opens the connection described by the server row. A relative embedded path is taken from
-    // dataFolder. Any earlier connection is closed first.
+    // dataFolder. Any earlier connection is closed first. The settings are kept for reopenIfLost().
     bool open(const ServerSettings& settings, const QString& dataFolder, QString* error);
     void close();
     bool isOpen() const;
@@ -70,7 +73,71 @@ public:
 
     // --- Station: trade lookup, ship procedure, additional waybills (OrderDatabaseStation.cpp) ---
 
+    // A trade as the station reads it. Number columns stay text as the database gives them; the
+    // station converts them where it uses them. PostID, PackagedWeight and Postage are read on the
+    // additional-waybill path only.
+    struct StationTrade
+    {
+        QString sndTo, tradeNick, name, province, city, town, adr, tel, postId, tradeId, tradeNo;
+        int tradeStatus = 0;
+        bool stockOut = false;
+        QString customerRemark, remark, goodsWeight, packagedWeight, postage;
+    };
+    struct TradeGoodsLine
+    {
+        QString goodsId;
+        QString specId;
+        QString sellCount;
+        QString unit;
+    };
+    struct GoodsRecord
+    {
+        QString goodsName, weight, goodsSpec;
+    };
+    // Each returns false (and lastError) when the statement failed; "nothing found" is an empty
+    // optional or list.
+    bool findStationTrade(const QString& scan, bool byTradeNo, std::optional<StationTrade>* trade);
+    // The first trade of status 5, 6, 7, 8 or 11 whose remark holds "附加单号" + scan and that
+    // accept() takes; the scan's own "%", "_" and "[" match only themselves.
+    bool findAdditionalWaybillTrade(const QString& scan,
+                                    const std::function<bool(const StationTrade&)>& accept,
+                                    std::optional<StationTrade>* trade);
+    bool tradeGoodsLines(const QString& tradeId, QList<TradeGoodsLine>* lines);
+    bool goodsRecord(const QString& goodsId, std::optional<GoodsRecord>* record);
+    bool goodsSpecName(const QString& specId, std::optional<QString>* specName);
+    bool packageWeight(const QString& packageName, std::optional<QString>* weight);
+    // CfgValue of G_Cfg_Sys row 54 (barcode check before stock-out); empty when there is no row.
+    bool barcodeCheckSetting(QString* value);
+    bool setTradePicker(const QString& tradeId, const QString& picker);
+    bool setTradeGoodsWeight(const QString& tradeId, double goodsWeight);
+    bool updateAdditionalWaybill(const QString& tradeId, qint64 packagedWeight, double postage,
+                                 const QString& remark);
+    bool addTradeLog(const QString& tradeId, const QString& operatorName, const QString& detail);
+
+    // A statement that failed because the connection is gone marks it lost; reopenIfLost() opens it
+    // again from the settings open() was given. Nothing to do when it is fine.
+    bool connectionLost() const { return m_lost; }
+    bool reopenIfLost(QString* error);
+    // Statements sent through this object, for the benchmarks.
+    quint64 statementCount() const { return m_statements; }
+
     // --- Goods weighing (OrderDatabaseGoods.cpp) ---
+
+    // A goods record found for a scanned barcode, every column as text as the database gives it.
+    struct ScannedGoods
+    {
+        QString goodsId, goodsName, weight, goodsSpec;
+    };
+    // Each returns false (and lastError) when the statement failed; no match is an empty optional.
+    // By the goods' own barcode.
+    bool goodsByBarCode(const QString& barCode, std::optional<ScannedGoods>* goods);
+    // By an assist barcode; the specification's name stands as GoodsSpec.
+    bool goodsByAssistBarCode(const QString& barCode, std::optional<ScannedGoods>* goods);
+    // A multi-specification goods by its own barcode and the code of one of its specifications.
+    bool goodsBySpecCode(const QString& barCode, const QString& specCode, std::optional<ScannedGoods>* goods);
+    // The unit weight in grams of one goods record.
+    bool setGoodsWeight(const QString& goodsId, double grams);
+    bool goodsWeight(const QString& goodsId, std::optional<QString>* weight);
 
     // A forward-only query with the values bound in order; nullopt (and lastError) when it fails.
     std::optional<QSqlQuery> select(const QString& sql, const QVariantList& values = {});
@@ -81,8 +148,15 @@ public:
 private:
     QStringList firstColumn(const QString& sql);
     ProcedureResult runProcedureBatch(const QString& batch, const QVariantList& values);
+    void noteFailure(const QString& error);
+    // Counts a procedure run on the embedded file; false (connection lost) when it is not open.
+    bool embeddedReady();
 
     std::unique_ptr<SqlConnection> m_connection;
     Dialect m_dialect = Dialect::SqlServer;
     QString m_lastError;
+    // Where open() last connected to, kept for reopenIfLost(); close() forgets it.
+    std::optional<std::pair<ServerSettings, QString>> m_openedWith;
+    bool m_lost = false;
+    quint64 m_statements = 0;
 };

@@ -1,0 +1,304 @@
+#include "station/ShipProcedure.h"
+
+#include "app/Prompter.h"
+#include "app/SoundPlayer.h"
+#include "postage/PostageCalculation.h"
+#include "postage/PostageCharge.h"
+#include "station/AdditionalWaybill.h"
+#include "station/ReportSink.h"
+#include "station/ScanView.h"
+#include "station/ShipText.h"
+#include "station/StationScale.h"
+#include "station/StationServices.h"
+#include "station/StationSounds.h"
+#include "station/TradeLookup.h"
+#include "station/WeightAlarm.h"
+#include "station/WeightText.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const char kScaleNotConnected[] = "电子秤未连接";
+const char kReadyToShip[] = "1";
+constexpr int kShippableStatus = 5;
+
+qint32 truncatedGrams(double grams)
+{
+    const double cut = std::trunc(grams);
+    if (cut >= static_cast<double>(std::numeric_limits<qint32>::max())) {
+        return std::numeric_limits<qint32>::max();
+    }
+    if (cut <= static_cast<double>(std::numeric_limits<qint32>::min())) {
+        return std::numeric_limits<qint32>::min();
+    }
+    return static_cast<qint32>(cut);
+}
+
+PostageTrade postageTrade(const OrderDatabase::StationTrade& trade)
+{
+    return PostageTrade{trade.name, trade.province, trade.city, trade.town, trade.adr};
+}
+
+} // namespace
+
+ShipProcedure::ShipProcedure(StationServices& services, ScanView& view) : m_services(services), m_view(view)
+{
+}
+
+ShipOutcome ShipProcedure::fail(const QString& line, ShipOutcome outcome)
+{
+    m_services.sink.reportResult(line, false);
+    return outcome;
+}
+
+ShipOutcome ShipProcedure::inform(const QString& text)
+{
+    m_services.prompter.inform(text);
+    return ShipOutcome::Refused;
+}
+
+ShipOutcome ShipProcedure::finish(ShipOutcome outcome)
+{
+    focusForNextScan(m_services, m_view);
+    return outcome;
+}
+
+ShipOutcome ShipProcedure::databaseStop(const QString& message)
+{
+    return stopOnDatabase(m_services, m_scan, message);
+}
+
+ShipOutcome ShipProcedure::stopOnDatabase(StationServices& services, const QString& scan,
+                                          const QString& message)
+{
+    if (services.orderDb.connectionLost()) {
+        // Said in the log with the failure sound: the operator may not be looking. The next scan
+        // opens the connection again.
+        services.sink.reportResult(ShipText::head(scan) + QStringLiteral("订单数据库连接已断开,请重新扫描!"),
+                                   false);
+    } else {
+        services.prompter.inform(message);
+    }
+    return ShipOutcome::Refused;
+}
+
+void ShipProcedure::focusForNextScan(const StationServices& services, ScanView& view)
+{
+    if (services.scaleTypeIndex == kManualScaleTypeIndex && !view.manualWeightChecked()) {
+        view.selectWeightBox();
+    } else {
+        view.selectScanBox();
+    }
+}
+
+QString ShipProcedure::weights() const
+{
+    return ShipText::weights(WeightText::kilograms(m_expected), WeightText::kilograms(qint64(m_weight)),
+                             WeightText::kilograms(qint64(m_difference)));
+}
+
+ShipOutcome ShipProcedure::run()
+{
+    m_settings = ShipSettings::read(m_services.loginDb);
+    m_services.sink.trimLog();
+    m_view.selectScanBox();
+    m_view.clearTradeDisplays();
+    m_scan = m_view.scanText();
+
+    // The weight.
+    const QString weightBox = m_view.weightText();
+    if (weightBox.isEmpty()) {
+        return fail(ShipText::head(weightBox) + QStringLiteral("重量值错误!"));
+    }
+    if (weightBox == QString::fromUtf8(kScaleNotConnected)) {
+        return fail(ShipText::now() + QStringLiteral(" : 请输入重量值!"));
+    }
+    const std::optional<qint32> weight = WeightText::grams(weightBox);
+    if (!weight) {
+        return inform(QStringLiteral("重量值类型错误!"));
+    }
+    if (!(m_services.scaleRange * 1000 > *weight)) {
+        return inform(QStringLiteral("超过电子秤量程!"));
+    }
+    m_weight = *weight;
+
+    if (m_scan.isEmpty()) {
+        return fail(ShipText::head(m_scan) + QStringLiteral("请输入单号!"));
+    }
+    if (!m_services.loginDb || !m_services.loginDb->isOpen()) {
+        return finish(ShipOutcome::None);
+    }
+    QString error;
+    if (!m_services.orderDb.reopenIfLost(&error)) {
+        return fail(ShipText::head(m_scan) +
+                    QStringLiteral("订单数据库无法连接,请检查网络和数据库设置后重新扫描!"));
+    }
+
+    // The trade.
+    std::optional<Trade> found;
+    if (!TradeLookup::LookupTrade(m_services.orderDb, m_scan, m_view.tradeNumberChecked(), &found, &error)) {
+        return databaseStop(error);
+    }
+    if (!found) {
+        if (m_settings.multiPostId) {
+            return AdditionalWaybill(m_services, m_view, m_settings, m_scan).run();
+        }
+        return fail(ShipText::head(m_scan) + QStringLiteral("不存在!"), ShipOutcome::NotFound);
+    }
+    const Trade trade = *found;
+    TradeLookup::ShowTradeSummary(m_view, trade);
+    if (m_view.summaryChecked() &&
+        !TradeLookup::ShowGoodsList(m_services.orderDb, m_view, m_services.sink, trade.tradeId, &error)) {
+        return databaseStop(error);
+    }
+    if (!TradeLookup::ComputeExpectedWeight(m_services.orderDb, m_view, m_settings, trade, &m_expected,
+                                            &error)) {
+        return databaseStop(error);
+    }
+    m_difference = truncatedGrams(double(m_weight) - m_expected);
+    m_view.setDifferenceText(WeightText::kilograms(qint64(m_difference)));
+
+    // The weight check.
+    const WeightAlarm::Verdict verdict =
+        WeightAlarm::check(m_services.loginDb, m_expected, m_difference,
+                           ShipText::head(m_scan) + weights() + QStringLiteral("重量异常!"),
+                           m_services.prompter, m_services.sink);
+    if (!verdict.pass) {
+        fail(ShipText::head(m_scan) + weights() + QStringLiteral("邮资为:") + ShipText::number(m_postage) +
+             QStringLiteral("元,未发货!"));
+        return finish(verdict.abnormal ? ShipOutcome::Abnormal : ShipOutcome::Refused);
+    }
+    if (m_view.weighOnlyChecked()) {
+        fail(ShipText::head(m_scan) + weights() + QStringLiteral("未发货!!"));
+        return finish(ShipOutcome::WeighedOnly);
+    }
+
+    if (const auto stop = price(trade)) {
+        return *stop;
+    }
+    if (trade.tradeStatus != kShippableStatus) {
+        m_view.setLastWeightText(QStringLiteral(" "));
+        return fail(ShipText::head(m_scan) + QStringLiteral("订单状态错误!"));
+    }
+    const QString operatorName = m_services.operatorName;
+    if (!trade.stockOut) {
+        if (const auto stop = takeStockOut(trade)) {
+            return *stop;
+        }
+    }
+
+    // The staff. A disabled list records the logged-in user.
+    using Box = ScanView::StaffBox;
+    QString picker = m_view.staffText(Box::Picker);
+    if (!m_view.staffEnabled(Box::Picker)) {
+        picker = operatorName;
+        m_view.showStaff(Box::Picker, picker);
+    }
+    if (!picker.isEmpty() && !m_services.orderDb.setTradePicker(trade.tradeId, picker)) {
+        return databaseStop(TradeLookup::databaseFailure(m_services.orderDb));
+    }
+    if (m_settings.checkSum && !m_services.orderDb.setTradeGoodsWeight(trade.tradeId, m_expected)) {
+        return databaseStop(TradeLookup::databaseFailure(m_services.orderDb));
+    }
+    QString packer = m_view.staffText(Box::PackageOperator);
+    if (!m_view.staffEnabled(Box::PackageOperator)) {
+        packer = operatorName;
+        m_view.showStaff(Box::PackageOperator, packer);
+    }
+    const QString package = m_view.staffText(Box::Package);
+
+    // Closing the trade.
+    const OrderDatabase::ProcedureResult over =
+        m_services.orderDb.tradeOver(trade.tradeId, packer, package, m_weight, m_postage, operatorName);
+    if (!over.ran) {
+        return databaseStop(QStringLiteral("存储过程G_TradeOver执行错误!"));
+    }
+    if (over.result != QLatin1String(kReadyToShip)) {
+        m_services.prompter.inform(over.result);
+        m_services.sounds.play(QString::fromLatin1(StationSounds::kFailure));
+        return ShipOutcome::Refused;
+    }
+    if (!m_successReport) {
+        return finish(ShipOutcome::Overweight);
+    }
+    m_services.sink.reportResult(ShipText::head(m_scan) + weights() + QStringLiteral("邮资为：") +
+                                     ShipText::number(m_postage) + QStringLiteral("元,发货成功!"),
+                                 true);
+    m_view.setLastWeightText(m_view.weightText() + QStringLiteral("KG/") + ShipText::number(m_postage) +
+                             QStringLiteral("元"));
+    return finish(ShipOutcome::Shipped);
+}
+
+std::optional<ShipOutcome> ShipProcedure::price(const Trade& trade)
+{
+    if (m_view.manualPostageChecked()) {
+        const QString typed = m_view.postageText();
+        if (typed.isEmpty()) {
+            return inform(QStringLiteral("请输入邮资!"));
+        }
+        const std::optional<double> fee = TradeLookup::decimal(typed);
+        if (!fee || *fee < 0) {
+            return inform(QStringLiteral("邮资值类型错误!"));
+        }
+        m_postage = *fee;
+        return std::nullopt;
+    }
+
+    const PostageTrade destination = postageTrade(trade);
+    PostageRuleMatch match;
+    QString error;
+    if (!m_services.postageDb ||
+        !FindPostageRule(*m_services.postageDb, destination, m_weight, &match, &error)) {
+        return inform(QStringLiteral("计算邮资错误!"));
+    }
+    if (!match.found) {
+        reportNoPostageRule(m_services.sink, destination, m_view.weightText());
+        m_view.setPostageText(noPostageRuleText());
+        return ShipOutcome::Refused;
+    }
+    const std::optional<double> fee = PostageFee(m_weight, match);
+    if (!fee) {
+        return inform(QStringLiteral("计算邮资错误!"));
+    }
+    m_postage = *fee;
+
+    // Within the first weight a parcel is overweight only above the smallest first weight of its
+    // rules; beyond it, the warning stands whenever it is switched on.
+    const bool withinFirstWeight = m_weight > 0 && m_weight <= match.beginChargeWeight;
+    const bool overweight =
+        m_settings.chkOverWeight && (!withinFirstWeight || m_weight > match.minBeginChargeWeight);
+    if (overweight) {
+        m_services.sink.reportOverweight(ShipText::head(m_scan) + weights() + QStringLiteral("邮资为:") +
+                                         ShipText::number(m_postage) + QStringLiteral("元,超重!"));
+        m_view.setLastWeightText(m_view.weightText() + QStringLiteral("KG/") + ShipText::number(m_postage) +
+                                 QStringLiteral("元"));
+        m_successReport = false;
+    }
+    m_view.setPostageText(ShipText::number(m_postage));
+    return std::nullopt;
+}
+
+std::optional<ShipOutcome> ShipProcedure::takeStockOut(const Trade& trade)
+{
+    OrderDatabase& db = m_services.orderDb;
+    QString barcodeCheck;
+    if (!db.barcodeCheckSetting(&barcodeCheck)) {
+        return databaseStop(TradeLookup::databaseFailure(db));
+    }
+    if (barcodeCheck == QLatin1String("1")) {
+        return fail(ShipText::head(m_scan) + QStringLiteral("未进行条码检验!"));
+    }
+    const OrderDatabase::ProcedureResult check = db.tradeStockOutCheck(trade.tradeId);
+    if (!check.ran) {
+        return databaseStop(QStringLiteral("存储过程G_TradeStockOutCHK执行失败!"));
+    }
+    if (check.result != QLatin1String(kReadyToShip)) {
+        return inform(check.result);
+    }
+    if (!db.tradeStockOut(trade.tradeId, m_services.operatorName)) {
+        return databaseStop(QStringLiteral("存储过程G_TradeStockOut执行失败!"));
+    }
+    return std::nullopt;
+}

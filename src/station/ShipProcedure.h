@@ -1,0 +1,52 @@
+#pragma once
+
+#include "station/ShipOutcome.h"
+#include "station/ShipSettings.h"
+#include "store/OrderDatabase.h"
+
+#include <QString>
+
+#include <optional>
+
+class ScanView;
+struct StationServices;
+
+// The ship procedure (Button1Click): weigh, find the trade, check the weight, price the parcel,
+// take the stock out and close the trade, and tell the operator by sound and log line. One object
+// runs one scan.
+class ShipProcedure
+{
+public:
+    ShipProcedure(StationServices& services, ScanView& view);
+    ShipOutcome run();
+
+    // What a statement failure on the order database tells the operator: the lost-connection line
+    // when the connection has gone, otherwise the message in a box. Shared with the
+    // additional-waybill path.
+    static ShipOutcome stopOnDatabase(StationServices& services, const QString& scan, const QString& message);
+    // The final focus step: Edit2 for typed weights without CheckBox1, otherwise Edit1.
+    static void focusForNextScan(const StationServices& services, ScanView& view);
+
+private:
+    using Trade = OrderDatabase::StationTrade;
+
+    ShipOutcome fail(const QString& line, ShipOutcome outcome = ShipOutcome::Refused);
+    ShipOutcome inform(const QString& text);
+    ShipOutcome finish(ShipOutcome outcome);
+    ShipOutcome databaseStop(const QString& message);
+    // Postage for the trade: P and whether the overweight warning replaced the success line.
+    std::optional<ShipOutcome> price(const Trade& trade);
+    std::optional<ShipOutcome> takeStockOut(const Trade& trade);
+    // The three weights of the report lines, "商品:…kg，包裹:…kg，差:…kg，".
+    QString weights() const;
+
+    StationServices& m_services;
+    ScanView& m_view;
+    ShipSettings m_settings;
+    QString m_scan;
+    qint32 m_weight = 0;     // W, grams
+    double m_expected = 0;   // E, grams
+    qint32 m_difference = 0; // D, grams
+    double m_postage = 0;    // P, yuan
+    bool m_successReport = true;
+};

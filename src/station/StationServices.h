@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+class OrderDatabase;
+class Prompter;
+class ReportSink;
+class SoundPlayer;
+
+// Everything a ship run works with besides the scan tab's boxes.
+struct StationServices
+{
+    OrderDatabase& orderDb;
+    QSqlDatabase* loginDb;   // nullptr when login.db is not open
+    QSqlDatabase* postageDb; // nullptr when Postage.db is not open
+    Prompter& prompter;
+    ReportSink& sink;
+    SoundPlayer& sounds;
+    QString operatorName;    // the logged-in user, recorded in the trades
+    int scaleTypeIndex = -1; // kManualScaleTypeIndex: typed weights
+    double scaleRange = 0;   // kilograms
+};

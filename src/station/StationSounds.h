@@ -1,0 +1,12 @@
+#pragma once
+
+// The station's sound files, played by name (a file of that name in the current directory wins
+// over the one built into the program).
+namespace StationSounds {
+inline constexpr char kWelcome[] = "Welcome.wav";
+inline constexpr char kSuccess[] = "True.wav";
+inline constexpr char kFailure[] = "False.wav";
+inline constexpr char kAbnormal[] = "Abnormal.wav";
+inline constexpr char kOverweight[] = "1.wav";
+inline constexpr char kDing[] = "Ding.wav";
+} // namespace StationSounds

@@ -1,0 +1,208 @@
+// The statements of the scan-and-ship station: trade lookup, goods list, expected weight, the
+// picker and goods weight writes and the additional-waybill path. Values are always bound.
+#include "store/OrderDatabase.h"
+
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace {
+
+// The columns every station lookup reads, in the order the order system's station has used them.
+const char kTradeColumns[] =
+    "select SndTo,TradeNick,Name,Province,City,Town,Adr,G_Trade_TradeList.Tel as Tel,TradeID,TradeNO,"
+    "TradeStatus,bStockOut,CustomerRemark,G_Trade_TradeList.Remark as Remark,GoodsWeight";
+
+const char kTradeTables[] = " from G_Trade_TradeList,G_Cfg_LogisticList "
+                            "where G_Trade_TradeList.LogisticID=G_Cfg_LogisticList.LogisticID and ";
+
+QString text(const QSqlQuery& query, const char* column)
+{
+    return query.value(QLatin1String(column)).toString();
+}
+
+OrderDatabase::StationTrade readTrade(const QSqlQuery& query, bool withTotals)
+{
+    OrderDatabase::StationTrade trade;
+    trade.sndTo = text(query, "SndTo");
+    trade.tradeNick = text(query, "TradeNick");
+    trade.name = text(query, "Name");
+    trade.province = text(query, "Province");
+    trade.city = text(query, "City");
+    trade.town = text(query, "Town");
+    trade.adr = text(query, "Adr");
+    trade.tel = text(query, "Tel");
+    trade.tradeId = text(query, "TradeID");
+    trade.tradeNo = text(query, "TradeNO");
+    trade.tradeStatus = query.value(QStringLiteral("TradeStatus")).toInt();
+    trade.stockOut = query.value(QStringLiteral("bStockOut")).toInt() != 0;
+    trade.customerRemark = text(query, "CustomerRemark");
+    trade.remark = text(query, "Remark");
+    trade.goodsWeight = text(query, "GoodsWeight");
+    if (withTotals) {
+        trade.postId = text(query, "PostID");
+        trade.packagedWeight = text(query, "PackagedWeight");
+        trade.postage = text(query, "Postage");
+    }
+    return trade;
+}
+
+// A like pattern that finds the text literally: the escape character '\' goes before "\", "%",
+// "_" and "[" (a character class on SQL Server).
+QString literalLike(const QString& value)
+{
+    QString escaped;
+    escaped.reserve(value.size() + 8);
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_') ||
+            c == QLatin1Char('[')) {
+            escaped += QLatin1Char('\\');
+        }
+        escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
+bool OrderDatabase::findStationTrade(const QString& scan, bool byTradeNo, std::optional<StationTrade>* trade)
+{
+    trade->reset();
+    const QString sql = QString::fromLatin1(kTradeColumns) + QString::fromLatin1(kTradeTables) +
+                        (byTradeNo ? QStringLiteral("TradeNO=?") : QStringLiteral("PostID=?"));
+    auto query = select(sql, {scan});
+    if (!query) {
+        return false;
+    }
+    if (query->next()) {
+        *trade = readTrade(*query, false);
+    }
+    return true;
+}
+
+bool OrderDatabase::findAdditionalWaybillTrade(const QString& scan,
+                                               const std::function<bool(const StationTrade&)>& accept,
+                                               std::optional<StationTrade>* trade)
+{
+    trade->reset();
+    const QString sql =
+        QString::fromLatin1(kTradeColumns) + QStringLiteral(",PostID,PackagedWeight,Postage") +
+        QString::fromLatin1(kTradeTables) +
+        QStringLiteral("G_Trade_TradeList.Remark like ? escape '\\' and (TradeStatus = '5' or TradeStatus = "
+                       "'6' or TradeStatus = '7' or TradeStatus = '8' or TradeStatus = '11')");
+    auto query = select(sql, {QStringLiteral("%附加单号") + literalLike(scan) + QLatin1Char('%')});
+    if (!query) {
+        return false;
+    }
+    while (query->next()) {
+        StationTrade candidate = readTrade(*query, true);
+        if (accept(candidate)) {
+            *trade = std::move(candidate);
+            break;
+        }
+    }
+    query->finish();
+    return true;
+}
+
+bool OrderDatabase::tradeGoodsLines(const QString& tradeId, QList<TradeGoodsLine>* lines)
+{
+    lines->clear();
+    auto query =
+        select(QStringLiteral("select GoodsID,SpecID,SellCount,Unit from G_Trade_GoodsList where TradeID=?"),
+               {tradeId});
+    if (!query) {
+        return false;
+    }
+    // Read to the end before any other statement: FreeTDS keeps one result set per connection.
+    while (query->next()) {
+        lines->append({query->value(0).toString(), query->value(1).toString(), query->value(2).toString(),
+                       query->value(3).toString()});
+    }
+    return true;
+}
+
+bool OrderDatabase::goodsRecord(const QString& goodsId, std::optional<GoodsRecord>* record)
+{
+    record->reset();
+    auto query =
+        select(QStringLiteral("select GoodsName,Weight,GoodsSpec from G_Goods_GoodsList where GoodsID=?"),
+               {goodsId});
+    if (!query) {
+        return false;
+    }
+    if (query->next()) {
+        *record =
+            GoodsRecord{query->value(0).toString(), query->value(1).toString(), query->value(2).toString()};
+    }
+    return true;
+}
+
+bool OrderDatabase::goodsSpecName(const QString& specId, std::optional<QString>* specName)
+{
+    specName->reset();
+    auto query = select(QStringLiteral("select SpecName from G_Goods_GoodsSpec where SpecID=?"), {specId});
+    if (!query) {
+        return false;
+    }
+    if (query->next()) {
+        *specName = query->value(0).toString();
+    }
+    return true;
+}
+
+bool OrderDatabase::packageWeight(const QString& packageName, std::optional<QString>* weight)
+{
+    weight->reset();
+    auto query = select(QStringLiteral("select PackageWeight  from G_Cfg_PackageList where PackageName=?"),
+                        {packageName});
+    if (!query) {
+        return false;
+    }
+    if (query->next()) {
+        *weight = query->value(0).toString();
+    }
+    return true;
+}
+
+bool OrderDatabase::barcodeCheckSetting(QString* value)
+{
+    value->clear();
+    auto query = select(QStringLiteral("select * from G_Cfg_Sys where RecID=54"));
+    if (!query) {
+        return false;
+    }
+    if (query->next()) {
+        *value = query->value(QStringLiteral("CfgValue")).toString();
+    }
+    return true;
+}
+
+bool OrderDatabase::setTradePicker(const QString& tradeId, const QString& picker)
+{
+    return execute(QStringLiteral("update G_Trade_TradeList set Picker=? where TradeID=?"),
+                   {picker, tradeId});
+}
+
+bool OrderDatabase::setTradeGoodsWeight(const QString& tradeId, double goodsWeight)
+{
+    return execute(QStringLiteral("update G_Trade_TradeList set GoodsWeight= ? where TradeID=?"),
+                   {goodsWeight, tradeId});
+}
+
+bool OrderDatabase::updateAdditionalWaybill(const QString& tradeId, qint64 packagedWeight, double postage,
+                                            const QString& remark)
+{
+    return execute(
+        QStringLiteral("update G_Trade_TradeList set PackagedWeight=?,Postage=?,Remark=? where TradeID=?"),
+        {packagedWeight, postage, remark, tradeId});
+}
+
+bool OrderDatabase::addTradeLog(const QString& tradeId, const QString& operatorName, const QString& detail)
+{
+    const QString now = m_dialect == Dialect::Embedded ? QStringLiteral("datetime('now','localtime')")
+                                                       : QStringLiteral("GETDATE()");
+    return execute(
+        QStringLiteral("INSERT INTO G_Trade_Log(TradeID,Operator,LogDetail,LogTime) VALUES (?,?,?,") + now +
+            QLatin1Char(')'),
+        {tradeId, operatorName, detail});
+}
