@@ -8,6 +8,7 @@
 
 #include <QKeyEvent>
 #include <QSerialPortInfo>
+#include <QShowEvent>
 #include <QSignalBlocker>
 
 TElectronicScaleSetDlg::TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& prompter,
@@ -41,7 +42,10 @@ ScaleChoice TElectronicScaleSetDlg::choice() const
 
 void TElectronicScaleSetDlg::showEvent(QShowEvent* event)
 {
-    FormOnShow();
+    // Only a real showing, not the window system restoring a minimised dialog.
+    if (!event->spontaneous()) {
+        FormOnShow();
+    }
     QDialog::showEvent(event);
 }
 
