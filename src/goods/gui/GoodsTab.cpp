@@ -1,13 +1,64 @@
 #include "goods/gui/GoodsTab.h"
 #include "ui_GoodsTab.h"
 
+#include "goods/GoodsInputRules.h"
+#include "goods/GoodsWeighing.h"
+
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QValidator>
+
+namespace {
+
+// Barcodes are kept in upper case, whatever the scanner or the keyboard sends.
+class UpperCaseValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+} // namespace
+
 GoodsTab::GoodsTab(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::GoodsTab>())
 {
     m_ui->setupUi(this);
     m_ui->Count->lineEdit()->setMaxLength(5);
+    m_ui->Edit5->setValidator(new UpperCaseValidator(m_ui->Edit5));
+    for (QObject* box : {static_cast<QObject*>(m_ui->Edit4), static_cast<QObject*>(m_ui->Edit5),
+                         static_cast<QObject*>(m_ui->Count->lineEdit())}) {
+        box->installEventFilter(this);
+    }
+
+    connect(m_ui->Entry, &QPushButton::clicked, this, &GoodsTab::EntryClick);
+    connect(m_ui->Edit4, &QLineEdit::textChanged, this, &GoodsTab::Edit4Change);
+    connect(m_ui->Count, &QComboBox::editTextChanged, this, &GoodsTab::CountChange);
+    connect(m_ui->CheckCapacity, &QCheckBox::clicked, this, &GoodsTab::CheckCapacityClick);
+    connect(m_ui->CheckInput, &QCheckBox::clicked, this, &GoodsTab::CheckInputClick);
 }
 
 GoodsTab::~GoodsTab() = default;
+
+void GoodsTab::setup(OrderDatabase& orderDb, Prompter& prompter, SoundPlayer& sounds,
+                     ScaleReaderHost* scaleReader)
+{
+    m_weighing = std::make_unique<GoodsWeighing>(orderDb, *this, *this, prompter, sounds);
+    m_weighing->setScaleReader(scaleReader);
+    m_weighing->setScaleTypeIndex(m_scaleTypeIndex);
+}
+
+void GoodsTab::setScaleTypeIndex(int index)
+{
+    m_scaleTypeIndex = index;
+    if (m_weighing) {
+        m_weighing->setScaleTypeIndex(index);
+    }
+}
 
 PanelStatusBar* GoodsTab::statusBar() const
 {
@@ -16,15 +67,248 @@ PanelStatusBar* GoodsTab::statusBar() const
 
 void GoodsTab::setSampleCounts(const QStringList& counts)
 {
+    // Filling the list is no typing: a listed "0" is not to raise the first-digit message.
+    const QSignalBlocker blocker(m_ui->Count);
+    m_ui->Count->clear();
     m_ui->Count->addItems(counts);
     m_ui->Count->setCurrentIndex(-1);
+    m_ui->Count->setEditText(QString());
 }
 
 void GoodsTab::setSampling(bool on)
 {
     m_ui->CheckCapacity->setChecked(on);
-    for (QWidget* box : {static_cast<QWidget*>(m_ui->Count), static_cast<QWidget*>(m_ui->Edit6)}) {
-        box->setEnabled(on);
-        box->setBackgroundRole(on ? QPalette::Base : QPalette::Window);
+    setSamplingEnabled(on);
+}
+
+void GoodsTab::showScaleWeight(const QString& text)
+{
+    if (m_weighing) {
+        m_weighing->scaleWeight(text);
+    } else {
+        setWeightText(text);
     }
+}
+
+// --- handlers ---
+
+void GoodsTab::EntryClick()
+{
+    if (m_weighing) {
+        m_weighing->enter();
+    }
+}
+
+bool GoodsTab::Edit5OnKeyPress(QChar key)
+{
+    return !m_weighing || m_weighing->barcodeKey(key);
+}
+
+bool GoodsTab::Edit4KeyPress(QChar key)
+{
+    return !m_weighing || m_weighing->weightKey(key);
+}
+
+bool GoodsTab::CountOnKeyPress(QChar key)
+{
+    return !m_weighing || m_weighing->countKey(key);
+}
+
+void GoodsTab::Edit4Change(const QString& text)
+{
+    if (m_weighing) {
+        m_weighing->weightChanged(text);
+    }
+}
+
+void GoodsTab::CountChange(const QString& text)
+{
+    if (m_weighing) {
+        m_weighing->countChanged(text);
+    }
+}
+
+void GoodsTab::CheckCapacityClick(bool checked)
+{
+    if (m_weighing) {
+        m_weighing->samplingClicked(checked);
+    }
+}
+
+void GoodsTab::CheckInputClick(bool checked)
+{
+    if (m_weighing) {
+        m_weighing->manualWeightClicked(checked);
+    }
+}
+
+void GoodsTab::TableSheet2OnShow()
+{
+    if (m_weighing) {
+        m_weighing->shown();
+    }
+}
+
+std::optional<QChar> GoodsTab::typedKey(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QChar(GoodsInputRules::kEnter);
+    case Qt::Key_Backspace:
+        return QChar(GoodsInputRules::kBackspace);
+    case Qt::Key_Delete:
+        return std::nullopt;
+    default:
+        break;
+    }
+    const QString text = event->text();
+    if (text.isEmpty()) {
+        return std::nullopt;
+    }
+    return text.at(0);
+}
+
+bool GoodsTab::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        if (const auto key = typedKey(static_cast<QKeyEvent*>(event))) {
+            if (watched == m_ui->Edit5) {
+                return !Edit5OnKeyPress(*key);
+            }
+            if (watched == m_ui->Edit4) {
+                return !Edit4KeyPress(*key);
+            }
+            if (watched == m_ui->Count->lineEdit()) {
+                return !CountOnKeyPress(*key);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void GoodsTab::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        TableSheet2OnShow();
+    }
+}
+
+// --- GoodsView ---
+
+QString GoodsTab::weightText() const
+{
+    return m_ui->Edit4->text();
+}
+
+void GoodsTab::setWeightText(const QString& text)
+{
+    m_ui->Edit4->setText(text);
+}
+
+void GoodsTab::setWeightReadOnly(bool readOnly)
+{
+    m_ui->Edit4->setReadOnly(readOnly);
+}
+
+void GoodsTab::focusWeight()
+{
+    m_ui->Edit4->selectAll();
+    m_ui->Edit4->setFocus();
+}
+
+QString GoodsTab::barcodeText() const
+{
+    return m_ui->Edit5->text();
+}
+
+void GoodsTab::focusBarcode()
+{
+    m_ui->Edit5->selectAll();
+    m_ui->Edit5->setFocus();
+}
+
+bool GoodsTab::isManualWeightChecked() const
+{
+    return m_ui->CheckInput->isChecked();
+}
+
+QString GoodsTab::countText() const
+{
+    return m_ui->Count->currentText();
+}
+
+void GoodsTab::resetCount()
+{
+    m_ui->Count->setCurrentIndex(-1);
+    m_ui->Count->setEditText(QString());
+}
+
+void GoodsTab::focusCount()
+{
+    m_ui->Count->lineEdit()->selectAll();
+    m_ui->Count->setFocus();
+}
+
+void GoodsTab::setSamplingEnabled(bool enabled)
+{
+    for (QWidget* box : {static_cast<QWidget*>(m_ui->Count), static_cast<QWidget*>(m_ui->Edit6)}) {
+        box->setEnabled(enabled);
+        box->setBackgroundRole(enabled ? QPalette::Base : QPalette::Window);
+    }
+}
+
+void GoodsTab::setSampleWeight(const QString& text)
+{
+    m_ui->Edit6->setText(text);
+}
+
+void GoodsTab::setGoodName(const QString& text)
+{
+    m_ui->GoodName->setText(text);
+}
+
+void GoodsTab::setGoodSpec(const QString& text)
+{
+    m_ui->GoodSpec->setText(text);
+}
+
+QString GoodsTab::goodWeight() const
+{
+    return m_ui->GoodWeight->text();
+}
+
+void GoodsTab::setGoodWeight(const QString& text)
+{
+    m_ui->GoodWeight->setText(text);
+}
+
+// --- GoodsLogSink ---
+
+int GoodsTab::lineCount() const
+{
+    const QTextDocument* document = m_ui->Memo3->document();
+    return document->isEmpty() ? 0 : document->blockCount();
+}
+
+void GoodsTab::clear()
+{
+    m_ui->Memo3->clear();
+}
+
+void GoodsTab::insertFirst(const QString& line)
+{
+    if (m_ui->Memo3->document()->isEmpty()) {
+        m_ui->Memo3->setPlainText(line);
+        return;
+    }
+    QTextCursor cursor(m_ui->Memo3->document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(line + QLatin1Char('\n'));
+}
+
+void GoodsTab::append(const QString& line)
+{
+    m_ui->Memo3->appendPlainText(line);
 }

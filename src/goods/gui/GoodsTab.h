@@ -1,16 +1,27 @@
 #pragma once
 
+#include "goods/GoodsLogSink.h"
+#include "goods/GoodsView.h"
+
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class GoodsTab;
 }
+class GoodsWeighing;
+class OrderDatabase;
 class PanelStatusBar;
+class Prompter;
+class QKeyEvent;
+class ScaleReaderHost;
+class SoundPlayer;
 
-// The tab "商品称重": weigh one article or a counted sample and store its unit weight.
-class GoodsTab : public QWidget
+// The tab "商品称重": weigh one article or a counted sample and store its unit weight. The tab
+// only carries its controls' events to GoodsWeighing and lets it read and write the boxes.
+class GoodsTab : public QWidget, public GoodsView, public GoodsLogSink
 {
     Q_OBJECT
 
@@ -18,13 +29,68 @@ public:
     explicit GoodsTab(QWidget* parent = nullptr);
     ~GoodsTab() override;
 
+    // Gives the tab what it works with; until then its controls do nothing. The scale reader may
+    // be null (typed weights).
+    void setup(OrderDatabase& orderDb, Prompter& prompter, SoundPlayer& sounds, ScaleReaderHost* scaleReader);
+    // The scale type index in use; 3 means typed weights. Again whenever the scale settings change it.
+    void setScaleTypeIndex(int index);
+    GoodsWeighing* weighing() const { return m_weighing.get(); }
+
     Ui::GoodsTab* form() const { return m_ui.get(); }
     PanelStatusBar* statusBar() const;
 
+    // The sample sizes offered in Count, replacing any offered before.
     void setSampleCounts(const QStringList& counts);
     // Sampling on: the sample count and its weight are enabled on the window colour; off: greyed.
     void setSampling(bool on);
+    // A text of the scale reader for the weight box.
+    void showScaleWeight(const QString& text);
+
+    // GoodsView; focusWeight() and focusBarcode() are also F1 and F2 on this tab.
+    QString weightText() const override;
+    void setWeightText(const QString& text) override;
+    void setWeightReadOnly(bool readOnly) override;
+    void focusWeight() override;
+    QString barcodeText() const override;
+    void focusBarcode() override;
+    bool isManualWeightChecked() const override;
+    QString countText() const override;
+    void resetCount() override;
+    void focusCount() override;
+    void setSamplingEnabled(bool enabled) override;
+    void setSampleWeight(const QString& text) override;
+    void setGoodName(const QString& text) override;
+    void setGoodSpec(const QString& text) override;
+    QString goodWeight() const override;
+    void setGoodWeight(const QString& text) override;
+
+    // GoodsLogSink: the log Memo3.
+    int lineCount() const override;
+    void clear() override;
+    void insertFirst(const QString& line) override;
+    void append(const QString& line) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void EntryClick();
+    // Each returns whether the key goes on into its box.
+    bool Edit5OnKeyPress(QChar key);
+    bool Edit4KeyPress(QChar key);
+    bool CountOnKeyPress(QChar key);
+    void Edit4Change(const QString& text);
+    void CountChange(const QString& text);
+    void CheckCapacityClick(bool checked);
+    void CheckInputClick(bool checked);
+    void TableSheet2OnShow();
+
+    // The character a key press types: Enter as '\r', backspace as '\b'; none for keys that only
+    // move or edit (arrows, Delete, function keys).
+    static std::optional<QChar> typedKey(const QKeyEvent* event);
+
     std::unique_ptr<Ui::GoodsTab> m_ui;
+    std::unique_ptr<GoodsWeighing> m_weighing;
+    int m_scaleTypeIndex = -1;
 };
