@@ -1,0 +1,190 @@
+#pragma once
+
+#include "DemoFolder.h"
+#include "RecordingPrompter.h"
+#include "RecordingSoundPlayer.h"
+
+#include "app/LoginContext.h"
+#include "app/LoginService.h"
+#include "app/ServerRow.h"
+#include "station/PlainScanView.h"
+#include "station/ShipProcedure.h"
+#include "station/StationReport.h"
+#include "station/StationScale.h"
+#include "station/StationServices.h"
+#include "store/DemoOrderData.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <functional>
+
+// A prompter that can act while a question is open (the connection drops, the scale moves…).
+struct HookPrompter : RecordingPrompter
+{
+    std::function<void(const QString&)> onAsk;
+    bool ask(const QString& text) override
+    {
+        if (onAsk) {
+            onAsk(text);
+        }
+        return RecordingPrompter::ask(text);
+    }
+};
+
+// A first-start data folder with the demo shop, logged in as the demo operator, with trades made
+// for the test and one postage rule for 青禾快递 in 江苏省: 8 yuan up to 1000 g, 4 yuan per further
+// 1000 g started.
+struct StationShop
+{
+    static constexpr int kTradeId = 90001;
+    static inline const QString kWaybill = QStringLiteral("ZT90001");
+    static inline const QString kTradeNo = QStringLiteral("T90001");
+
+    DemoFolder demo;
+    LoginContext context;
+    HookPrompter prompter;
+    RecordingSoundPlayer sounds;
+    StationReport report{sounds};
+    PlainScanView view;
+    int scaleTypeIndex = kManualScaleTypeIndex;
+    double scaleRange = 30;
+
+    StationShop()
+    {
+        context.programFolder = demo.stores.dataFolder();
+        context.server = ServerRow::read(demo.stores.loginDb()).value_or(ServerSettings{});
+        const auto login = LoginService::logIn(demo.stores.orderDb(), &demo.stores.loginDb(), context,
+                                               QString::fromLatin1(DemoLogins::kOperatorName),
+                                               QString::fromLatin1(DemoLogins::kOperatorPassword));
+        if (login.outcome != LoginService::Outcome::LoggedIn) {
+            qFatal("demo login failed: %s", qPrintable(login.message));
+        }
+        addTrade(kTradeId, kWaybill, kTradeNo, 5, QString());
+        // Goods: 2 mugs of 380 g, a T-shirt of 180 g in a specification, 3 hair clips of 12.5 g.
+        order("insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit) values "
+              "(?, 7, 0, 2, '个'), (?, 1, 3, 1, '件'), (?, 29, 0, 3, '个')",
+              {kTradeId, kTradeId, kTradeId});
+        order("update G_Stock_Spec set Stock = 100 where (GoodsID = 7 and SpecID = 0) or (GoodsID = 1 and "
+              "SpecID = 3) "
+              "or (GoodsID = 29 and SpecID = 0)");
+        for (const char* table : {"rule", "rule1", "rule2"}) {
+            postage(QStringLiteral("delete from %1").arg(QLatin1String(table)));
+        }
+        addRule(0, 30000, 1000, 8, 1000, 4);
+
+        view.weight = QStringLiteral("1.250");
+        view.scan = kWaybill;
+        view.picker = {true, true, QStringLiteral("李秀兰")};
+        view.packer = {true, true, QStringLiteral("张建国")};
+        view.package = {true, true, QStringLiteral("小号纸箱")};
+    }
+
+    void addTrade(int id, const QString& waybill, const QString& tradeNo, int status, const QString& remark,
+                  int packagedWeight = 0, double postageTotal = 0)
+    {
+        order(
+            "insert into G_Trade_TradeList (TradeID, TradeNO, PostID, SndTo, TradeNick, Province, City, "
+            "Town, "
+            "Adr, Tel, TradeStatus, bStockOut, CustomerRemark, Remark, GoodsWeight, PackagedWeight, Postage, "
+            "LogisticID) values (?, ?, ?, '林晓', 'lin_1990', '江苏省', '南京市', '玄武区', '中山路1号', "
+            "'13900000000', ?, 0, '请尽快发货', ?, 0, ?, ?, 1)",
+            {id, tradeNo, waybill, status, remark.isNull() ? QVariant() : QVariant(remark), packagedWeight,
+             postageTotal});
+    }
+
+    void addRule(double start, double end, qint64 firstWeight, double firstFee, qint64 stepWeight,
+                 double stepFee)
+    {
+        postage("insert into rule (Express, Province, RuleIndex, StartWeight, EndWeight, BeginChargeWeight, "
+                "BeginChargeFee, DetaWeight, DetaFee) values ('青禾快递', '江苏省', '1', ?, ?, ?, ?, ?, ?)",
+                {start, end, firstWeight, firstFee, stepWeight, stepFee});
+    }
+
+    ShipOutcome ship()
+    {
+        StationServices services{demo.stores.orderDb(),
+                                 &demo.stores.loginDb(),
+                                 &demo.stores.postageDb(),
+                                 prompter,
+                                 report,
+                                 sounds,
+                                 context.operatorName,
+                                 scaleTypeIndex,
+                                 scaleRange};
+        return ShipProcedure(services, view).run();
+    }
+
+    // The station log without its empty first line, newest first, each line without its time.
+    QStringList lines() const
+    {
+        QStringList result;
+        for (const QString& line : report.log().lines().mid(1)) {
+            result << (QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d")).match(line).hasMatch()
+                           ? line.mid(8)
+                           : line);
+        }
+        return result;
+    }
+
+    static void run(QSqlDatabase db, const char* sql, const QVariantList& values)
+    {
+        QSqlQuery query(db);
+        bool ok = query.prepare(QString::fromUtf8(sql));
+        for (const QVariant& value : values) {
+            query.addBindValue(value);
+        }
+        ok = ok && query.exec();
+        if (!ok) {
+            qFatal("%s: %s", sql, qPrintable(query.lastError().text()));
+        }
+    }
+    void order(const char* sql, const QVariantList& values = {})
+    {
+        run(demo.stores.orderDb().db(), sql, values);
+    }
+    void login(const char* sql, const QVariantList& values = {}) { run(demo.stores.loginDb(), sql, values); }
+    void postage(const QString& sql, const QVariantList& values = {})
+    {
+        run(demo.stores.postageDb(), sql.toUtf8().constData(), values);
+    }
+
+    QVariant value(const char* sql, const QVariantList& values = {})
+    {
+        QSqlQuery query(demo.stores.orderDb().db());
+        query.prepare(QString::fromUtf8(sql));
+        for (const QVariant& v : values) {
+            query.addBindValue(v);
+        }
+        if (!query.exec() || !query.next()) {
+            qFatal("%s: %s", sql, qPrintable(query.lastError().text()));
+        }
+        return query.value(0);
+    }
+    QVariant tradeColumn(const char* column, int id = kTradeId)
+    {
+        return value(QStringLiteral("select %1 from G_Trade_TradeList where TradeID = ?")
+                         .arg(QLatin1String(column))
+                         .toUtf8()
+                         .constData(),
+                     {id});
+    }
+    // Everything the station may write, as one text: a run that must change nothing keeps it.
+    QString fingerprint()
+    {
+        QStringList parts;
+        for (const char* sql :
+             {"select group_concat(TradeID || '|' || TradeStatus || '|' || bStockOut || '|' || "
+              "ifnull(Picker, '') || '|' "
+              "|| GoodsWeight || '|' || PackagedWeight || '|' || Postage || '|' || ifnull(Remark, '') || '|' "
+              "|| "
+              "ifnull(Packer, ''), ';') from G_Trade_TradeList",
+              "select count(*) from G_Trade_Log", "select group_concat(Stock, ',') from G_Stock_Spec",
+              "select count(*) from G_Trade_TradeList"}) {
+            parts << value(sql).toString();
+        }
+        return parts.join(QLatin1Char('#'));
+    }
+};
