@@ -106,8 +106,11 @@ void GoodsWeighing::showGoods(const QString& name, const QString& spec, const QS
 
 void GoodsWeighing::storeFirstWeight(const QString& goodsId, const QString& barcode, double grams)
 {
+    // Success needs the stored weight to have moved off "0": a write the database skipped, or one
+    // that failed, is no change.
     std::optional<QString> stored;
-    if (m_orderDb.setGoodsWeight(goodsId, grams) && m_orderDb.goodsWeight(goodsId, &stored) && stored) {
+    if (m_orderDb.setGoodsWeight(goodsId, grams) && m_orderDb.goodsWeight(goodsId, &stored) && stored &&
+        *stored != QLatin1String("0")) {
         m_view.setGoodWeight(*stored);
         report(QStringLiteral(" : ") + barcode + changed(), true);
     } else {

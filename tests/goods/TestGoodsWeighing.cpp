@@ -1,0 +1,456 @@
+#include "GoodsShop.h"
+#include "PlainGoodsView.h"
+#include "RecordingPrompter.h"
+#include "RecordingSoundPlayer.h"
+
+#include "goods/GoodsWeighing.h"
+
+#include <QtTest>
+
+namespace {
+
+const char kMug[] = "陶瓷马克杯";  // single specification "350ml", 380 g
+const char kHoney[] = "槐花蜂蜜";  // single specification "500g", never weighed
+const char kCoffee[] = "挂耳咖啡"; // specifications 01 "中度烘焙", 02 "深度烘焙", never weighed
+const char kReplace[] = "是否替换原有的重量?";
+
+// The weighing on a demo shop, at 12:00:00, with the scale (not typed weights).
+struct Rig
+{
+    GoodsShop shop;
+    PlainGoodsView view;
+    RecordingPrompter prompter;
+    RecordingSoundPlayer sounds;
+    GoodsWeighing weighing{shop.orderDb, view, view, prompter, sounds};
+
+    Rig()
+    {
+        weighing.setClock([] { return QTime(12, 0, 0); });
+        weighing.setScaleTypeIndex(0);
+    }
+
+    void enter(const QString& weight, const QString& barcode, const QString& count = {})
+    {
+        view.weight = weight;
+        view.barcode = barcode;
+        view.count = count;
+        weighing.enter();
+    }
+};
+
+#define MAKE_SHOP(rig)                                                                                       \
+    do {                                                                                                     \
+        const QString error = (rig).shop.make();                                                             \
+        QVERIFY2(error.isEmpty(), qPrintable(error));                                                        \
+    } while (false)
+
+QString u(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+class TestGoodsWeighing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lookup_data();
+    void lookup();
+    void failingLookupIsNoMissingGoods();
+    void refusedEntry_data();
+    void refusedEntry();
+    void firstWeighing_data();
+    void firstWeighing();
+    void replace_data();
+    void replace();
+    void sameWeight_data();
+    void sameWeight();
+    void sample_data();
+    void sample();
+    void writeNotTaken_data();
+    void writeNotTaken();
+    void logStartsAfresh_data();
+    void logStartsAfresh();
+    void enterInTypedWeight_data();
+    void enterInTypedWeight();
+};
+
+void TestGoodsWeighing::lookup_data()
+{
+    QTest::addColumn<QStringList>("setup");
+    // A statement whose single value is the scanned text.
+    QTest::addColumn<QString>("scan");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("spec");
+
+    const QStringList heads = {
+        "insert into G_Goods_GoodsList (GoodsID, GoodsName, Weight, BarCode, bMultiSpec) "
+        "values (900, '长头商品', 10, 'X12', 1), (901, '短头商品', 20, 'X1', 1)",
+        "insert into G_Goods_GoodsSpec (SpecID, GoodsID, SpecName, SpecCode) "
+        "values (900, 900, '长头规格', '3'), (901, 901, '短头规格', '23'), (902, 901, '短头规格二', '24')"};
+
+    QTest::newRow("own barcode") << QStringList()
+                                 << "select BarCode from G_Goods_GoodsList where GoodsName='陶瓷马克杯'"
+                                 << u(kMug) << "350ml";
+    QTest::newRow("assist barcode") << QStringList()
+                                    << "select BarCode from G_GOods_AssistBarCode, G_Goods_GoodsSpec "
+                                       "where G_GOods_AssistBarCode.SpecID = G_Goods_GoodsSpec.SpecID "
+                                       "and SpecName = '黑色 M'"
+                                    << "纯棉圆领T恤"
+                                    << "黑色 M";
+    QTest::newRow("barcode and specification code")
+        << QStringList() << "select BarCode || '02' from G_Goods_GoodsList where GoodsName='纯棉圆领T恤'"
+        << "纯棉圆领T恤"
+        << "白色 L";
+    QTest::newRow("own barcode before an equal assist barcode")
+        << QStringList{"insert into G_GOods_AssistBarCode (BarCode, GoodsID, SpecID) "
+                       "select BarCode, 1, 1 from G_Goods_GoodsList where GoodsName='陶瓷马克杯'"}
+        << "select BarCode from G_Goods_GoodsList where GoodsName='陶瓷马克杯'" << u(kMug) << "350ml";
+    QTest::newRow("longest goods barcode first") << heads << "select 'X123'"
+                                                 << "长头商品"
+                                                 << "长头规格";
+    QTest::newRow("shorter goods barcode when the longer fails") << heads << "select 'X124'"
+                                                                 << "短头商品"
+                                                                 << "短头规格二";
+    QTest::newRow("code after a goods without specifications")
+        << QStringList() << "select BarCode || '01' from G_Goods_GoodsList where GoodsName='陶瓷马克杯'"
+        << QString() << QString();
+    QTest::newRow("unknown") << QStringList() << "select 'NOSUCH'" << QString() << QString();
+    QTest::newRow("quote in the barcode") << QStringList() << "select 'A''B'" << QString() << QString();
+}
+
+void TestGoodsWeighing::lookup()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(QString, scan);
+    QFETCH(QString, name);
+    QFETCH(QString, spec);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    for (const QString& sql : setup) {
+        QVERIFY2(rig.shop.orderDb.execute(sql), qPrintable(rig.shop.orderDb.lastError()));
+    }
+    const QString barcode = rig.shop.scalar(scan).toString();
+    QVERIFY(!barcode.isEmpty());
+    rig.prompter.defaultAnswer = false;
+    rig.view.focused = QStringLiteral("none");
+    rig.enter(QStringLiteral("0.1"), barcode);
+
+    QCOMPARE(rig.view.name, name);
+    if (name.isEmpty()) {
+        QCOMPARE(rig.view.lines,
+                 QStringList{QStringLiteral("12:00:00 : ") + barcode + u(" : 编号的商品不存在!")});
+        QCOMPARE(rig.sounds.played, QStringList{"False.wav"});
+        QCOMPARE(rig.view.focused, QStringLiteral("none"));
+    } else {
+        QCOMPARE(rig.view.spec, spec);
+        QCOMPARE(rig.view.lines.mid(0, 2), (QStringList{u("商品名称：") + name, u("商品规格：") + spec}));
+    }
+    QCOMPARE(rig.shop.writes(), 0);
+}
+
+void TestGoodsWeighing::failingLookupIsNoMissingGoods()
+{
+    Rig rig;
+    MAKE_SHOP(rig);
+    QVERIFY(rig.shop.orderDb.execute(QStringLiteral("drop table G_GOods_AssistBarCode")));
+    rig.enter(QStringLiteral("0.1"), QStringLiteral("NOSUCH"));
+    QCOMPARE(rig.view.lines.size(), 1);
+    QVERIFY2(rig.view.lines.first().startsWith(u("12:00:00 : NOSUCH : 商品查询失败!")),
+             qPrintable(rig.view.lines.first()));
+    QCOMPARE(rig.sounds.played, QStringList{"False.wav"});
+
+    // The goods' own barcode is asked first and still finds it.
+    rig.enter(QStringLiteral("0.52"), rig.shop.barcode(u(kHoney)));
+    QCOMPARE(rig.shop.weight(u(kHoney)), QStringLiteral("520"));
+}
+
+void TestGoodsWeighing::refusedEntry_data()
+{
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<bool>("withBarcode");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("focused");
+
+    for (const char* status :
+         {"", "电子秤未连接", "读取数据中!", "串口线已拔出", "串口线已拔出,读出数据出错!", "警告：重量为负!",
+          "警告：单位错误!", "错误，重量已经超过量程!", "1.2.3", "inf"}) {
+        QTest::newRow(status[0] ? status : "empty weight")
+            << u(status) << true << QString() << u("12:00:00 : ") + u(status) + u(" : 重量值错误!") << "none";
+    }
+    QTest::newRow("empty barcode") << "0.5" << false << QString() << u("12:00:00 :  : 条形码值错误!")
+                                   << "barcode";
+    for (const char* count : {"0", "00", "3a", "-2", " "}) {
+        QTest::newRow(qPrintable(QStringLiteral("count '%1'").arg(count)))
+            << "0.5" << true << u(count) << u("12:00:00 : ") + u(count) + u(" : 取样数量必须是大于0的整数!")
+            << "count";
+    }
+}
+
+void TestGoodsWeighing::refusedEntry()
+{
+    QFETCH(QString, weight);
+    QFETCH(bool, withBarcode);
+    QFETCH(QString, count);
+    QFETCH(QString, line);
+    QFETCH(QString, focused);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    rig.view.focused = QStringLiteral("none");
+    rig.enter(weight, withBarcode ? rig.shop.barcode(u(kHoney)) : QString(), count);
+
+    QCOMPARE(rig.view.lines, QStringList{line});
+    QCOMPARE(rig.sounds.played, QStringList{"False.wav"});
+    QCOMPARE(rig.view.focused, focused);
+    QCOMPARE(rig.view.name, QString());
+    QVERIFY(rig.prompter.questions.isEmpty());
+    QCOMPARE(rig.shop.writes(), 0);
+    QCOMPARE(rig.shop.weight(u(kHoney)), QStringLiteral("0"));
+}
+
+void TestGoodsWeighing::firstWeighing_data()
+{
+    QTest::addColumn<QString>("goods");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("spec");
+
+    QTest::newRow("own barcode") << u(kHoney) << QString() << "500g";
+    // Found through a join of goods and specification; the goods record is what gets the weight.
+    QTest::newRow("barcode and specification code") << u(kCoffee) << "01"
+                                                    << "中度烘焙";
+}
+
+void TestGoodsWeighing::firstWeighing()
+{
+    QFETCH(QString, goods);
+    QFETCH(QString, suffix);
+    QFETCH(QString, spec);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    const QString barcode = rig.shop.barcode(goods) + suffix;
+    rig.enter(QStringLiteral("0.52"), barcode);
+
+    QCOMPARE(rig.shop.weight(goods), QStringLiteral("520"));
+    QCOMPARE(rig.shop.writes(), 1);
+    QVERIFY(rig.prompter.questions.isEmpty());
+    QCOMPARE(rig.view.goodWeightText, QStringLiteral("520"));
+    QCOMPARE(rig.view.spec, spec);
+    QCOMPARE(rig.view.lines,
+             (QStringList{u("12:00:00 : ") + barcode + u(" : 商品重量信息更改成功!"), u("商品名称：") + goods,
+                          u("商品规格：") + spec, u("商品重量：0")}));
+    QCOMPARE(rig.sounds.played, QStringList{"True.wav"});
+    QCOMPARE(rig.view.focused, QStringLiteral("barcode"));
+}
+
+void TestGoodsWeighing::replace_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestGoodsWeighing::replace()
+{
+    QFETCH(bool, answer);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    const QString barcode = rig.shop.barcode(u(kMug));
+    rig.prompter.answers = {answer};
+    rig.enter(QStringLiteral("0.4"), barcode);
+
+    QCOMPARE(rig.prompter.questions, QStringList{u(kReplace)});
+    const QStringList product = {u("商品名称：陶瓷马克杯"), u("商品规格：350ml"), u("商品重量：380")};
+    if (answer) {
+        QCOMPARE(rig.shop.weight(u(kMug)), QStringLiteral("400"));
+        QCOMPARE(rig.view.goodWeightText, QStringLiteral("400"));
+        QCOMPARE(rig.view.lines,
+                 QStringList{u("12:00:00 :型号为 ") + barcode + u(" : 商品重量信息更改成功!")} + product);
+        QCOMPARE(rig.sounds.played, QStringList{"True.wav"});
+    } else {
+        QCOMPARE(rig.shop.weight(u(kMug)), QStringLiteral("380"));
+        QCOMPARE(rig.shop.writes(), 0);
+        QCOMPARE(rig.view.goodWeightText, QStringLiteral("380"));
+        QCOMPARE(rig.view.lines, product);
+        QVERIFY(rig.sounds.played.isEmpty());
+    }
+}
+
+void TestGoodsWeighing::sameWeight_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestGoodsWeighing::sameWeight()
+{
+    QFETCH(bool, answer);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    const QString barcode = rig.shop.barcode(u(kMug));
+    rig.prompter.answers = {answer};
+    // 0.38 kg is not exactly 380 g in binary; it still counts as the same weight.
+    rig.enter(QStringLiteral("0.38"), barcode);
+
+    QCOMPARE(rig.prompter.questions, QStringList{u(kReplace)});
+    QCOMPARE(rig.shop.writes(), 0);
+    QCOMPARE(rig.view.lines.size(), answer ? 4 : 3);
+    if (answer) {
+        QCOMPARE(rig.view.lines.first(), u("12:00:00 : 型号为") + barcode + u(" : 商品重量信息更改成功!"));
+        QCOMPARE(rig.sounds.played, QStringList{"True.wav"});
+    } else {
+        QVERIFY(rig.sounds.played.isEmpty());
+    }
+}
+
+void TestGoodsWeighing::sample_data()
+{
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<QString>("share");
+
+    QTest::newRow("cut, not rounded") << "0.5"
+                                      << "3"
+                                      << "166.6";
+    QTest::newRow("whole share") << "0.3"
+                                 << "3"
+                                 << "100";
+    QTest::newRow("share below a gram") << "0.001"
+                                        << "3"
+                                        << "0.3";
+    QTest::newRow("one article") << "0.285"
+                                 << "1"
+                                 << "285";
+    QTest::newRow("largest sample") << "99.999"
+                                    << "99999"
+                                    << "1";
+}
+
+void TestGoodsWeighing::sample()
+{
+    QFETCH(QString, weight);
+    QFETCH(QString, count);
+    QFETCH(QString, share);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    rig.enter(weight, rig.shop.barcode(u(kHoney)), count);
+
+    QCOMPARE(rig.view.sampleWeight, share);
+    QCOMPARE(rig.shop.weight(u(kHoney)), share);
+    QCOMPARE(rig.view.goodWeightText, share);
+    QCOMPARE(rig.sounds.played, QStringList{"True.wav"});
+
+    // Weighing the same sample again gives the same weight: the question, and no write.
+    rig.enter(weight, rig.shop.barcode(u(kHoney)), count);
+    QCOMPARE(rig.prompter.questions, QStringList{u(kReplace)});
+    QCOMPARE(rig.shop.writes(), 1);
+}
+
+void TestGoodsWeighing::writeNotTaken_data()
+{
+    QTest::addColumn<QString>("goods");
+    QTest::addColumn<bool>("silently");
+    QTest::addColumn<QString>("afterTime");
+
+    QTest::newRow("first weighing, write fails") << u(kHoney) << false << " : ";
+    QTest::newRow("first weighing, write skipped") << u(kHoney) << true << " : ";
+    QTest::newRow("replace, write fails") << u(kMug) << false << " : ";
+    QTest::newRow("replace, write skipped") << u(kMug) << true << u(" : 型号为");
+}
+
+void TestGoodsWeighing::writeNotTaken()
+{
+    QFETCH(QString, goods);
+    QFETCH(bool, silently);
+    QFETCH(QString, afterTime);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    const QString before = rig.shop.weight(goods);
+    QVERIFY(rig.shop.refuseWrites(silently));
+    const QString barcode = rig.shop.barcode(goods);
+    rig.enter(QStringLiteral("0.4"), barcode);
+
+    QCOMPARE(rig.view.lines.first(), u("12:00:00") + afterTime + barcode + u(" : 商品重量信息更改失败!"));
+    QCOMPARE(rig.sounds.played, QStringList{"False.wav"});
+    QCOMPARE(rig.shop.weight(goods), before);
+    QCOMPARE(rig.view.goodWeightText, before);
+}
+
+void TestGoodsWeighing::logStartsAfresh_data()
+{
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("linesBefore");
+    QTest::addColumn<int>("linesAfter");
+
+    // One line per refused entry: the 51st finds exactly 50.
+    QTest::newRow("refused entries") << QString() << 50 << 50 << 1;
+    // Three goods lines per cancelled entry jump from 48 over 50 to 51.
+    QTest::newRow("cancelled entries") << "0.38" << 17 << 51 << 3;
+}
+
+void TestGoodsWeighing::logStartsAfresh()
+{
+    QFETCH(QString, weight);
+    QFETCH(int, entries);
+    QFETCH(int, linesBefore);
+    QFETCH(int, linesAfter);
+
+    Rig rig;
+    MAKE_SHOP(rig);
+    rig.prompter.defaultAnswer = false;
+    const QString barcode = rig.shop.barcode(u(kMug));
+    for (int i = 0; i < entries; ++i) {
+        rig.enter(weight, barcode);
+    }
+    QCOMPARE(rig.view.lines.size(), linesBefore);
+    rig.enter(weight, barcode);
+    QCOMPARE(rig.view.lines.size(), linesAfter);
+}
+
+void TestGoodsWeighing::enterInTypedWeight_data()
+{
+    QTest::addColumn<int>("scaleTypeIndex");
+    QTest::addColumn<bool>("remembered");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("dings");
+
+    QTest::newRow("typed weight") << 3 << false << "\r" << 1;
+    QTest::newRow("Enter again does nothing") << 3 << false << "\r\r\r" << 1;
+    QTest::newRow("a key in between") << 3 << false << "\r5\r" << 2;
+    QTest::newRow("a refused key in between") << 3 << false << "\rx\r" << 2;
+    QTest::newRow("remembered weight") << 3 << true << "\r" << 0;
+    QTest::newRow("scale weight") << 0 << false << "\r" << 0;
+}
+
+void TestGoodsWeighing::enterInTypedWeight()
+{
+    QFETCH(int, scaleTypeIndex);
+    QFETCH(bool, remembered);
+    QFETCH(QString, keys);
+    QFETCH(int, dings);
+
+    Rig rig;
+    rig.weighing.setScaleTypeIndex(scaleTypeIndex);
+    rig.view.manualWeight = remembered;
+    rig.view.focused = QStringLiteral("weight");
+    for (const QChar key : keys) {
+        QCOMPARE(rig.weighing.weightKey(key), key == QLatin1Char('5'));
+    }
+    QCOMPARE(rig.sounds.played, QStringList(dings, QStringLiteral("Ding.wav")));
+    QCOMPARE(rig.view.focused, dings > 0 ? QStringLiteral("barcode") : QStringLiteral("weight"));
+    QVERIFY(rig.view.lines.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestGoodsWeighing)
+#include "TestGoodsWeighing.moc"
