@@ -35,41 +35,154 @@ struct Keys
     QString town;
 };
 
-// The where clause shared by the search and its companion statement, without the weight test.
-QString regionCondition(const SearchStep& step)
+// A statement's where clause and the values it binds, in order.
+struct Condition
 {
-    QString sql = QStringLiteral(" where Express = ? and Province like ? escape '\\'");
-    if (step.typle != 0) {
-        sql += QStringLiteral(" and Typle = ?");
+    QString sql;
+    QVariantList values;
+};
+
+bool hasAsciiLetter(const QString& text)
+{
+    for (const QChar c : text) {
+        if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+            (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))) {
+            return true;
+        }
     }
-    if (step.city) {
-        sql += QStringLiteral(" and City like ? escape '\\'");
-    }
-    if (step.town) {
-        sql += QStringLiteral(" and Town like ? escape '\\'");
-    }
-    return sql;
+    return false;
 }
 
-void bindRegion(QSqlQuery& query, const SearchStep& step, const QString& express, const Keys& keys)
+// The pattern is bound as an expression (+?), not a bare parameter: SQLite recompiles a statement
+// each time a bare like pattern is bound, which doubled the cost of every search.
+const char kLike[] = " and %1 like +? escape '\\'";
+
+void addContains(Condition* condition, const QString& column, const QString& key)
 {
-    query.addBindValue(express);
-    const QString province = PostageText::escapeLike(keys.province);
-    // Normal rules hold one province each and are found by prefix ("江苏" finds "江苏省");
-    // special rules hold a province list and are found by substring.
-    if (step.typle == 0) {
-        query.addBindValue(province + QLatin1Char('%'));
-    } else {
-        query.addBindValue(QLatin1Char('%') + province + QLatin1Char('%'));
-        query.addBindValue(step.typle);
+    condition->sql += QString::fromLatin1(kLike).arg(column);
+    condition->values.append(QLatin1Char('%') + PostageText::escapeLike(key) + QLatin1Char('%'));
+}
+
+// The text just above every text that starts with key: key with its last character moved on by
+// one. Empty when there is none.
+QString prefixBound(const QString& key)
+{
+    QList<uint> codes = key.toUcs4();
+    if (codes.isEmpty() || codes.last() >= 0x10FFFF) {
+        return QString();
     }
+    codes.last() = codes.last() == 0xD7FF ? 0xE000 : codes.last() + 1;
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codes.constData()), codes.size());
+}
+
+// Normal rules hold one province each and are found by prefix ("江苏" finds "江苏省"). For a key
+// without ASCII letters the rows with that prefix lie in one range of the (Express, Province)
+// index, which narrows the search before like confirms it.
+void addStartsWith(Condition* condition, const QString& column, const QString& key)
+{
+    const QString bound = prefixBound(key);
+    if (!bound.isEmpty() && !hasAsciiLetter(key)) {
+        condition->sql += QStringLiteral(" and %1 >= ? and %1 < ?").arg(column);
+        condition->values.append(key);
+        condition->values.append(bound);
+    }
+    condition->sql += QString::fromLatin1(kLike).arg(column);
+    condition->values.append(PostageText::escapeLike(key) + QLatin1Char('%'));
+}
+
+// The city and county tests of one step.
+void addKeys(Condition* condition, const SearchStep& step, const Keys& keys)
+{
     if (step.city) {
-        query.addBindValue(QLatin1Char('%') + PostageText::escapeLike(keys.city) + QLatin1Char('%'));
+        addContains(condition, QStringLiteral("City"), keys.city);
     }
     if (step.town) {
-        query.addBindValue(QLatin1Char('%') + PostageText::escapeLike(keys.town) + QLatin1Char('%'));
+        addContains(condition, QStringLiteral("Town"), keys.town);
     }
 }
+
+void addProvince(Condition* condition, const SearchStep& step, const Keys& keys)
+{
+    if (step.typle != 0) {
+        addContains(condition, QStringLiteral("Province"), keys.province);
+    } else {
+        addStartsWith(condition, QStringLiteral("Province"), keys.province);
+    }
+}
+
+// The search of one table: the steps [first, last) of that table in one statement, rows ordered
+// by level as the steps go and then as they were stored, so that the first row that passes is the
+// row the steps one by one would find. The bracket test comes before the text tests: the indexes
+// hold the bracket columns, so rows outside the bracket are passed over without being read.
+Condition tableSearch(const SearchStep* first, const SearchStep* last, const QString& express,
+                      const Keys& keys, int weight)
+{
+    Condition condition{QStringLiteral(" where Express = ?"), {express}};
+    if (first->typle == 0) {
+        condition.sql += QStringLiteral(" and StartWeight < ? and EndWeight >= ?");
+        condition.values += {weight, weight};
+        addProvince(&condition, *first, keys);
+        condition.sql += QStringLiteral(" order by rowid");
+        return condition;
+    }
+    QStringList typles;
+    QString levels;
+    QVariantList levelValues;
+    for (const SearchStep* step = first; step != last; ++step) {
+        typles.append(QString::number(step->typle));
+        Condition tests;
+        addKeys(&tests, *step, keys);
+        levels += QStringLiteral(" when %1 then %2")
+                      .arg(step->typle)
+                      .arg(tests.sql.isEmpty() ? QStringLiteral("1")
+                                               : tests.sql.mid(QStringLiteral(" and ").size()));
+        levelValues += tests.values;
+    }
+    condition.sql += QStringLiteral(" and Typle in (%1) and StartWeight < ? and EndWeight >= ?")
+                         .arg(typles.join(QStringLiteral(", ")));
+    condition.values += {weight, weight};
+    addProvince(&condition, *first, keys);
+    condition.sql += QStringLiteral(" and (case Typle") + levels + QStringLiteral(" else 0 end)");
+    condition.values += levelValues;
+    condition.sql += QStringLiteral(" order by Typle desc, rowid");
+    return condition;
+}
+
+// The companion statement of a step: its region and level over every bracket, whatever the
+// address keywords, smallest first weight first.
+Condition companion(const SearchStep& step, const QString& express, const Keys& keys)
+{
+    Condition condition{QStringLiteral(" where Express = ?"), {express}};
+    if (step.typle != 0) {
+        condition.sql += QStringLiteral(" and Typle = ?");
+        condition.values.append(step.typle);
+    }
+    addProvince(&condition, step, keys);
+    addKeys(&condition, step, keys);
+    condition.sql += QStringLiteral(" order by BeginChargeWeight limit 1");
+    return condition;
+}
+
+bool run(QSqlQuery& query, const Condition& condition)
+{
+    for (int i = 0; i < condition.values.size(); ++i) {
+        query.bindValue(i, condition.values.at(i));
+    }
+    return query.exec();
+}
+
+// Leaves a kept statement reset, holding no read lock on the file between parcels.
+class FinishOnExit
+{
+public:
+    explicit FinishOnExit(QSqlQuery& query) : m_query(query) {}
+    ~FinishOnExit() { m_query.finish(); }
+    FinishOnExit(const FinishOnExit&) = delete;
+    FinishOnExit& operator=(const FinishOnExit&) = delete;
+
+private:
+    QSqlQuery& m_query;
+};
 
 bool readWhole(const QVariant& value, qint64* out)
 {
@@ -125,70 +238,98 @@ bool readPrices(const QSqlQuery& query, const SearchStep& step, PostageRuleMatch
 
 } // namespace
 
-bool FindPostageRule(QSqlDatabase& db, const PostageTrade& trade, int weight, PostageRuleMatch* match,
-                     QString* error)
+PostageRuleFinder::PostageRuleFinder(QSqlDatabase& db) : m_db(db) {}
+
+PostageRuleFinder::~PostageRuleFinder() = default;
+
+QSqlQuery* PostageRuleFinder::prepared(const QString& sql, QString* error)
+{
+    const auto kept = m_statements.find(sql);
+    if (kept != m_statements.end()) {
+        return kept->second.get();
+    }
+    auto query = std::make_unique<QSqlQuery>(m_db);
+    query->setForwardOnly(true);
+    if (!query->prepare(sql)) {
+        fail(error, query->lastError().text());
+        return nullptr;
+    }
+    return m_statements.emplace(sql, std::move(query)).first->second.get();
+}
+
+bool PostageRuleFinder::find(const PostageTrade& trade, int weight, PostageRuleMatch* match, QString* error)
 {
     *match = PostageRuleMatch();
     const Keys keys{PostageText::provinceKey(trade.province), PostageText::withoutLastCharacter(trade.city),
                     PostageText::withoutLastCharacter(trade.town)};
 
-    QSqlQuery search(db);
-    search.setForwardOnly(true);
-    for (const SearchStep& step : kSteps) {
-        const QString columns = step.address
-                                    ? QStringLiteral("RuleIndex, StartWeight, EndWeight, BeginChargeWeight, "
-                                                     "BeginChargeFee, DetaWeight, DetaFee, Adr")
-                                    : QStringLiteral("RuleIndex, StartWeight, EndWeight, BeginChargeWeight, "
-                                                     "BeginChargeFee, DetaWeight, DetaFee");
-        // Rows are examined in the order they were stored, so the first saved of two covering
-        // rules wins.
-        const QString sql = QStringLiteral("select %1 from %2").arg(columns, QLatin1String(step.table)) +
-                            regionCondition(step) +
-                            QStringLiteral(" and StartWeight < ? and EndWeight >= ? order by rowid");
-        if (!search.prepare(sql)) {
-            return fail(error, search.lastError().text());
+    // Steps 1-4 read rule1, 5-7 rule2, 8 rule.
+    const std::pair<int, int> tables[] = {{0, 4}, {4, 7}, {7, 8}};
+    for (const auto& [first, last] : tables) {
+        const SearchStep& head = kSteps[first];
+        QString select =
+            QStringLiteral("select RuleIndex, StartWeight, EndWeight, BeginChargeWeight, BeginChargeFee, "
+                           "DetaWeight, DetaFee, ");
+        select += head.typle == 0 ? QStringLiteral("0") : QStringLiteral("Typle");
+        if (head.address) {
+            select += QStringLiteral(", Adr");
         }
-        bindRegion(search, step, trade.name, keys);
-        search.addBindValue(weight);
-        search.addBindValue(weight);
-        if (!search.exec()) {
-            return fail(error, search.lastError().text());
+        select += QStringLiteral(" from ") + QLatin1String(head.table);
+        const Condition condition = tableSearch(&kSteps[first], &kSteps[last], trade.name, keys, weight);
+        QSqlQuery* search = prepared(select + condition.sql, error);
+        if (!search) {
+            return false;
         }
-        bool found = false;
-        while (search.next()) {
-            if (!step.address || PostageText::addressMatches(search.value(7).toString(), trade.adr)) {
-                found = true;
-                break;
+        const FinishOnExit finishSearch(*search);
+        if (!run(*search, condition)) {
+            return fail(error, search->lastError().text());
+        }
+        const SearchStep* matched = nullptr;
+        while (!matched && search->next()) {
+            if (head.address && !PostageText::addressMatches(search->value(8).toString(), trade.adr)) {
+                continue;
+            }
+            const int typle = search->value(7).toInt();
+            for (int s = first; s < last; ++s) {
+                if (kSteps[s].typle == typle) {
+                    matched = &kSteps[s];
+                }
             }
         }
-        if (!found) {
-            if (search.lastError().isValid()) {
-                return fail(error, search.lastError().text());
+        if (!matched) {
+            if (search->lastError().isValid()) {
+                return fail(error, search->lastError().text());
             }
             continue;
         }
-        if (!readPrices(search, step, match, error)) {
+        if (!readPrices(*search, *matched, match, error)) {
             return false;
         }
-        search.finish();
 
-        QSqlQuery companion(db);
-        companion.setForwardOnly(true);
-        if (!companion.prepare(
-                QStringLiteral("select BeginChargeWeight from %1").arg(QLatin1String(step.table)) +
-                regionCondition(step) + QStringLiteral(" order by BeginChargeWeight limit 1"))) {
-            return fail(error, companion.lastError().text());
+        const Condition smallestCondition = companion(*matched, trade.name, keys);
+        QSqlQuery* smallest = prepared(QStringLiteral("select BeginChargeWeight from ") +
+                                           QLatin1String(matched->table) + smallestCondition.sql,
+                                       error);
+        if (!smallest) {
+            return false;
         }
-        bindRegion(companion, step, trade.name, keys);
-        if (!companion.exec()) {
-            return fail(error, companion.lastError().text());
+        const FinishOnExit finishSmallest(*smallest);
+        if (!run(*smallest, smallestCondition)) {
+            return fail(error, smallest->lastError().text());
         }
-        if (!companion.next() || !readWhole(companion.value(0), &match->minBeginChargeWeight)) {
+        if (!smallest->next() || !readWhole(smallest->value(0), &match->minBeginChargeWeight)) {
             return fail(error, QStringLiteral("%1 规则的起计重量不是数字").arg(match->table));
         }
         return true;
     }
     return true;
+}
+
+bool FindPostageRule(QSqlDatabase& db, const PostageTrade& trade, int weight, PostageRuleMatch* match,
+                     QString* error)
+{
+    PostageRuleFinder finder(db);
+    return finder.find(trade, weight, match, error);
 }
 
 std::optional<double> PostageFee(qint64 weight, qint64 beginChargeWeight, double beginChargeFee,

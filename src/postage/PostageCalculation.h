@@ -3,7 +3,11 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <map>
+#include <memory>
 #include <optional>
+
+class QSqlQuery;
 
 // What the search needs of a trade: the express company and the destination as the order system
 // stores them ("江苏省", "南京市", "江宁区", the street address).
@@ -36,8 +40,29 @@ struct PostageRuleMatch
 };
 
 // Searches rule1 from the finest level down, then rule2, then rule, for the company, destination
-// and weight in grams. Returns false with an error when a statement fails or the matched rows hold
-// something that is not a number; a search that finds nothing returns true with found == false.
+// and weight in grams. The rows are read afresh on every search, so a rule saved in the editor
+// counts for the next parcel; only the statements stay prepared between searches. Holds statements
+// on the connection: destroy it before the connection.
+class PostageRuleFinder
+{
+public:
+    explicit PostageRuleFinder(QSqlDatabase& db);
+    ~PostageRuleFinder();
+    PostageRuleFinder(const PostageRuleFinder&) = delete;
+    PostageRuleFinder& operator=(const PostageRuleFinder&) = delete;
+
+    // Returns false with an error when a statement fails or the matched rows hold something that
+    // is not a number; a search that finds nothing returns true with found == false.
+    bool find(const PostageTrade& trade, int weight, PostageRuleMatch* match, QString* error);
+
+private:
+    QSqlQuery* prepared(const QString& sql, QString* error);
+
+    QSqlDatabase& m_db;
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_statements;
+};
+
+// One search with statements prepared for it alone.
 bool FindPostageRule(QSqlDatabase& db, const PostageTrade& trade, int weight, PostageRuleMatch* match,
                      QString* error);
 

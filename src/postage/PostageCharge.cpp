@@ -9,11 +9,16 @@ QString noPostageRuleText()
     return QStringLiteral("未设置邮资规则!");
 }
 
+QString noPostageRuleMessage(const PostageTrade& trade, const QString& weightBoxText)
+{
+    return QStringLiteral("未设置") + trade.name + weightBoxText + QStringLiteral("KG") +
+           PostageText::provinceKey(trade.province) + QStringLiteral("地区的邮资规则!");
+}
+
 QString noPostageRuleLine(const QTime& time, const PostageTrade& trade, const QString& weightBoxText)
 {
-    return time.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" : 未设置") + trade.name +
-           weightBoxText + QStringLiteral("KG") + PostageText::provinceKey(trade.province) +
-           QStringLiteral("地区的邮资规则!");
+    return time.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" : ") +
+           noPostageRuleMessage(trade, weightBoxText);
 }
 
 void reportNoPostageRule(ReportSink& sink, const PostageTrade& trade, const QString& weightBoxText)
@@ -21,13 +26,13 @@ void reportNoPostageRule(ReportSink& sink, const PostageTrade& trade, const QStr
     sink.reportResult(noPostageRuleLine(QTime::currentTime(), trade, weightBoxText), false);
 }
 
-PostageCharge CalculatePostage(QSqlDatabase& db, const PostageTrade& trade, int weight,
+PostageCharge CalculatePostage(PostageRuleFinder& finder, const PostageTrade& trade, int weight,
                                const QString& weightBoxText, ReportSink& sink, Prompter& prompter)
 {
     PostageCharge charge;
     PostageRuleMatch match;
     QString error;
-    if (!FindPostageRule(db, trade, weight, &match, &error)) {
+    if (!finder.find(trade, weight, &match, &error)) {
         prompter.inform(QStringLiteral("计算邮资错误!"));
         return charge;
     }
@@ -43,4 +48,11 @@ PostageCharge CalculatePostage(QSqlDatabase& db, const PostageTrade& trade, int 
     }
     charge.fee = *fee;
     return charge;
+}
+
+PostageCharge CalculatePostage(QSqlDatabase& db, const PostageTrade& trade, int weight,
+                               const QString& weightBoxText, ReportSink& sink, Prompter& prompter)
+{
+    PostageRuleFinder finder(db);
+    return CalculatePostage(finder, trade, weight, weightBoxText, sink, prompter);
 }

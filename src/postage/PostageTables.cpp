@@ -29,10 +29,14 @@ QStringList statements()
                        "Town text null, Typle integer, %1)")
             .arg(bracket),
         QStringLiteral("create table if not exists SndStyle_Form (SndStyle text, Style integer)"),
-        // The search filters by company and level (special) or company and province (normal).
-        QStringLiteral("create index if not exists rule_express on rule (Express, Province)"),
-        QStringLiteral("create index if not exists rule1_express on rule1 (Express, Typle)"),
-        QStringLiteral("create index if not exists rule2_express on rule2 (Express, Typle)"),
+        // The search seeks by company and level (special) or company and province (normal); the
+        // bracket columns in the index let it pass over rows outside the bracket without reading them.
+        QStringLiteral(
+            "create index if not exists rule_search on rule (Express, Province, EndWeight, StartWeight)"),
+        QStringLiteral(
+            "create index if not exists rule1_search on rule1 (Express, Typle, EndWeight, StartWeight)"),
+        QStringLiteral(
+            "create index if not exists rule2_search on rule2 (Express, Typle, EndWeight, StartWeight)"),
         // The dialogs load and delete a company's rule by its RuleIndex.
         QStringLiteral("create index if not exists rule_rule_index on rule (Express, RuleIndex)"),
         QStringLiteral("create index if not exists rule1_rule_index on rule1 (Express, RuleIndex)"),

@@ -95,6 +95,7 @@ private slots:
     void search_data();
     void search();
     void smallestFirstWeight();
+    void keptFinderReadsRulesAfresh();
     void textInPriceColumnIsAnError();
     void tablesRefuseTextWeights();
 
@@ -425,6 +426,27 @@ void TestPostageCalculation::smallestFirstWeight()
     QCOMPARE(match.minBeginChargeWeight, qint64(300));
     QCOMPARE(match.startWeight, 5000.0);
     QCOMPARE(match.endWeight, 9000.0);
+}
+
+void TestPostageCalculation::keptFinderReadsRulesAfresh()
+{
+    PostageRuleFinder finder(m_db->db());
+    PostageRuleMatch match;
+    QString error;
+    QVERIFY(finder.find(trade("江苏省"), 800, &match, &error));
+    QVERIFY(!match.found);
+
+    // A rule saved between two parcels prices the second.
+    QVERIFY(m_db->add(priced(normal("江苏省", "A"), 1000, 7, 500, 1)));
+    QVERIFY(finder.find(trade("江苏省"), 800, &match, &error));
+    QCOMPARE(match.ruleIndex, QStringLiteral("A"));
+    QVERIFY(m_db->add(special(2, "江苏省;", "南京;", QVariant(), "B")));
+    QVERIFY(finder.find(trade("江苏省"), 800, &match, &error));
+    QCOMPARE(match.step, 7);
+    QSqlQuery query(m_db->db());
+    QVERIFY(query.exec("delete from rule2"));
+    QVERIFY(finder.find(trade("江苏省"), 800, &match, &error));
+    QCOMPARE(match.step, 8);
 }
 
 void TestPostageCalculation::textInPriceColumnIsAnError()
