@@ -1,0 +1,207 @@
+// Further parcels of a shipped trade, scanned by the numbers in its remark.
+#include "StationShop.h"
+
+#include "station/WaybillRemark.h"
+
+namespace {
+
+constexpr int kShipped = 90002;
+
+// The trade 90002 of the tests: shipped, 1500 g and 12 yuan so far, further numbers in its remark.
+void addShippedTrade(StationShop& shop, const QString& remark, int status = 8)
+{
+    shop.addTrade(kShipped, QStringLiteral("ZT90002"), QStringLiteral("T90002"), status, remark, 1500, 12);
+    shop.login("update Initialization set MultiPostID = 1");
+}
+
+QString latestLog(StationShop& shop)
+{
+    return shop
+        .value("select Operator || '|' || LogDetail from G_Trade_Log where TradeID = ? order by RecID desc "
+               "limit 1",
+               {kShipped})
+        .toString();
+}
+
+} // namespace
+
+class TestAdditionalWaybill : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void remarkMentions_data()
+    {
+        QTest::addColumn<QString>("remark");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("names");
+        QTest::addColumn<bool>("shipped");
+        QTest::addColumn<QString>("marked");
+        QTest::newRow("longer number first")
+            << QStringLiteral("附加单号YT12;附加单号YT1") << QStringLiteral("YT1") << true << false
+            << QStringLiteral("附加单号YT12;附加单号YT1#");
+        QTest::newRow("shorter number first")
+            << QStringLiteral("附加单号YT1;附加单号YT12") << QStringLiteral("YT12") << true << false
+            << QStringLiteral("附加单号YT1;附加单号YT12#");
+        QTest::newRow("only the longer one") << QStringLiteral("附加单号YT12;") << QStringLiteral("YT1")
+                                             << false << false << QStringLiteral("附加单号YT12;");
+        QTest::newRow("at the end") << QStringLiteral("分箱:附加单号YT1") << QStringLiteral("YT1") << true
+                                    << false << QStringLiteral("分箱:附加单号YT1#");
+        QTest::newRow("shipped") << QStringLiteral("附加单号YT1已发货(仅算1个首重，单票重量：1kg);")
+                                 << QStringLiteral("YT1") << true << true
+                                 << QStringLiteral("附加单号YT1已发货(仅算1个首重，单票重量：1kg);");
+        QTest::newRow("longer one shipped")
+            << QStringLiteral("附加单号YT12已发货(…);附加单号YT1") << QStringLiteral("YT1") << true << false
+            << QStringLiteral("附加单号YT12已发货(…);附加单号YT1#");
+        QTest::newRow("without the marker")
+            << QStringLiteral("YT1") << QStringLiteral("YT1") << false << false << QStringLiteral("YT1");
+        QTest::newRow("letters in either case") << QStringLiteral("附加单号yt1;") << QStringLiteral("YT1")
+                                                << true << false << QStringLiteral("附加单号yt1#;");
+        QTest::newRow("wildcards are characters") << QStringLiteral("附加单号A%_1;") << QStringLiteral("A%_1")
+                                                  << true << false << QStringLiteral("附加单号A%_1#;");
+    }
+    void remarkMentions()
+    {
+        QFETCH(QString, remark);
+        QFETCH(QString, number);
+        QFETCH(bool, names);
+        QFETCH(bool, shipped);
+        QFETCH(QString, marked);
+        QCOMPARE(WaybillRemark::names(remark, number), names);
+        QCOMPARE(WaybillRemark::isShipped(remark, number), shipped);
+        QCOMPARE(WaybillRemark::marked(remark, number, QStringLiteral("#")), marked);
+    }
+
+    // The Part's numbers: 1500 g and 12 yuan so far, a parcel of 0.8 kg; rule 8 yuan up to 1000 g
+    // and 4 yuan per further 1000 g.
+    void bothModes_data()
+    {
+        QTest::addColumn<bool>("once");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<double>("postage");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("one first weight")
+            << true
+            << QStringLiteral(
+                   " : 附加单号YT1 : 单票重量：0.8kg，当前总重量2.3kg，当前总邮资为：16元,发货成功!")
+            << 16.0 << QStringLiteral("已发货(仅算1个首重，单票重量：0.8kg)");
+        QTest::newRow("separate first weights")
+            << false
+            << QStringLiteral(" : 附加单号YT1 : "
+                              "单票重量：0.8kg，单票邮资：8元，当前总重量2.3kg，当前总邮资为：20元,发货成功!")
+            << 20.0 << QStringLiteral("已发货(分别计算首重，单票重量：0.8kg，单票邮资：8元)");
+    }
+    void bothModes()
+    {
+        QFETCH(bool, once);
+        QFETCH(QString, line);
+        QFETCH(double, postage);
+        QFETCH(QString, note);
+        StationShop shop;
+        addShippedTrade(shop, QStringLiteral("分箱:附加单号YT12;附加单号YT1;"));
+        shop.login("update Initialization set ChkCalcWeightOnce = ?", {once ? 1 : 0});
+        shop.view.weight = QStringLiteral("0.8");
+        shop.view.scan = QStringLiteral("YT1");
+
+        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
+        QCOMPARE(shop.prompter.questions, QStringList{QStringLiteral("是否扫描一票多件？")});
+        QCOMPARE(shop.lines(), QStringList{line});
+        QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("True.wav")});
+        QCOMPARE(shop.tradeColumn("PackagedWeight", kShipped).toInt(), 2300);
+        QCOMPARE(shop.tradeColumn("Postage", kShipped).toDouble(), postage);
+        QCOMPARE(shop.tradeColumn("Remark", kShipped).toString(),
+                 QStringLiteral("分箱:附加单号YT12;附加单号YT1") + note + QLatin1Char(';'));
+        QCOMPARE(shop.tradeColumn("TradeStatus", kShipped).toInt(), 8);
+        QCOMPARE(latestLog(shop), QStringLiteral("operator|附加单号YT1") + note);
+        QCOMPARE(shop.view.summaryLines.size(), 5);
+
+        // Scanned again: refused, nothing changes.
+        const QString before = shop.fingerprint();
+        QCOMPARE(shop.ship(), ShipOutcome::Refused);
+        QCOMPARE(shop.lines().constFirst(), QStringLiteral(" : 附加单号YT1 : 已发货!"));
+        QCOMPARE(shop.fingerprint(), before);
+
+        // The longer number is still pending and marked on its own.
+        shop.view.scan = QStringLiteral("YT12");
+        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
+        QVERIFY(shop.tradeColumn("Remark", kShipped)
+                    .toString()
+                    .startsWith(QStringLiteral("分箱:附加单号YT12已发货(")));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("remark");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("scan");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QString>("weight");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("declined") << QStringLiteral("附加单号YT1") << 8 << QStringLiteral("YT1") << false
+                                  << QStringLiteral("0.8") << QStringLiteral(" : YT1 : 不存在!");
+        QTest::newRow("only a longer number")
+            << QStringLiteral("附加单号YT12") << 8 << QStringLiteral("YT1") << true << QStringLiteral("0.8")
+            << QStringLiteral(" : 附加单号YT1 : 不存在!");
+        QTest::newRow("main parcel pending")
+            << QStringLiteral("附加单号YT1") << 5 << QStringLiteral("YT1") << true << QStringLiteral("0.8")
+            << QStringLiteral(" : 请先处理主单号ZT90002（交易号T90002）!");
+        QTest::newRow("status not searched")
+            << QStringLiteral("附加单号YT1") << 2 << QStringLiteral("YT1") << true << QStringLiteral("0.8")
+            << QStringLiteral(" : 附加单号YT1 : 不存在!");
+        QTest::newRow("percent matches itself only")
+            << QStringLiteral("附加单号YT1") << 8 << QStringLiteral("YT%") << true << QStringLiteral("0.8")
+            << QStringLiteral(" : 附加单号YT% : 不存在!");
+        QTest::newRow("underscore matches itself only")
+            << QStringLiteral("附加单号YT1") << 8 << QStringLiteral("Y_1") << true << QStringLiteral("0.8")
+            << QStringLiteral(" : 附加单号Y_1 : 不存在!");
+        QTest::newRow("no weight") << QStringLiteral("附加单号YT1") << 8 << QStringLiteral("YT1") << true
+                                   << QStringLiteral("0") << QStringLiteral(" : 附加单号YT1 : 重量值错误!");
+    }
+    void refusals()
+    {
+        QFETCH(QString, remark);
+        QFETCH(int, status);
+        QFETCH(QString, scan);
+        QFETCH(bool, answer);
+        QFETCH(QString, weight);
+        QFETCH(QString, line);
+        StationShop shop;
+        addShippedTrade(shop, remark, status);
+        shop.prompter.defaultAnswer = answer;
+        shop.view.scan = scan;
+        shop.view.weight = weight;
+        const QString before = shop.fingerprint();
+        QVERIFY(!wasShipped(shop.ship()));
+        QCOMPARE(shop.lines(), QStringList{line});
+        QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("False.wav")});
+        QCOMPARE(shop.fingerprint(), before);
+    }
+
+    void wildcardsInTheRemarkAreFound()
+    {
+        StationShop shop;
+        addShippedTrade(shop, QStringLiteral("附加单号YT_%1;"));
+        shop.view.scan = QStringLiteral("YT_%1");
+        shop.view.weight = QStringLiteral("0.8");
+        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
+        QCOMPARE(shop.tradeColumn("PackagedWeight", kShipped).toInt(), 2300);
+    }
+
+    void noRuleWritesNothing()
+    {
+        StationShop shop;
+        addShippedTrade(shop, QStringLiteral("附加单号YT1"));
+        shop.postage(QStringLiteral("delete from rule"));
+        shop.view.scan = QStringLiteral("YT1");
+        shop.view.weight = QStringLiteral("0.8");
+        const QString before = shop.fingerprint();
+        QCOMPARE(shop.ship(), ShipOutcome::Refused);
+        QCOMPARE(shop.lines(), (QStringList{QStringLiteral(" : 附加单号YT1 : 邮资计算错误!"),
+                                            QStringLiteral(" : 未设置青禾快递0.8KG江苏省地区的邮资规则!")}));
+        QCOMPARE(shop.view.postage, QStringLiteral("未设置邮资规则!"));
+        QCOMPARE(shop.fingerprint(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAdditionalWaybill)
+#include "TestAdditionalWaybill.moc"
