@@ -30,8 +30,11 @@ GoodsTab::GoodsTab(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui:
     m_ui->setupUi(this);
     m_ui->Count->lineEdit()->setMaxLength(5);
     m_ui->Edit5->setValidator(new UpperCaseValidator(m_ui->Edit5));
-    for (QObject* box : {static_cast<QObject*>(m_ui->Edit4), static_cast<QObject*>(m_ui->Edit5),
-                         static_cast<QObject*>(m_ui->Count->lineEdit())}) {
+    // The sample count takes keys through the combo box, which hands what it does not use to its
+    // line edit without a second filtering; keys sent to the line edit itself are filtered there.
+    for (QObject* box :
+         {static_cast<QObject*>(m_ui->Edit4), static_cast<QObject*>(m_ui->Edit5),
+          static_cast<QObject*>(m_ui->Count), static_cast<QObject*>(m_ui->Count->lineEdit())}) {
         box->installEventFilter(this);
     }
 
@@ -179,7 +182,7 @@ bool GoodsTab::eventFilter(QObject* watched, QEvent* event)
             if (watched == m_ui->Edit4) {
                 return !Edit4KeyPress(*key);
             }
-            if (watched == m_ui->Count->lineEdit()) {
+            if (watched == m_ui->Count || watched == m_ui->Count->lineEdit()) {
                 return !CountOnKeyPress(*key);
             }
         }
