@@ -54,11 +54,6 @@ public:
         return query && query->next() ? query->value(0) : QVariant();
     }
 
-    int goodsId(const QString& name)
-    {
-        return scalar(QStringLiteral("select GoodsID from G_Goods_GoodsList where GoodsName=?"), {name})
-            .toInt();
-    }
     QString barcode(const QString& name)
     {
         return scalar(QStringLiteral("select BarCode from G_Goods_GoodsList where GoodsName=?"), {name})

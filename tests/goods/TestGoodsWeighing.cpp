@@ -63,18 +63,14 @@ private slots:
     void refusedEntry();
     void firstWeighing_data();
     void firstWeighing();
-    void replace_data();
-    void replace();
-    void sameWeight_data();
-    void sameWeight();
+    void replaceOrKeep_data();
+    void replaceOrKeep();
     void sample_data();
     void sample();
     void writeNotTaken_data();
     void writeNotTaken();
     void logStartsAfresh_data();
     void logStartsAfresh();
-    void enterInTypedWeight_data();
-    void enterInTypedWeight();
 };
 
 void TestGoodsWeighing::lookup_data()
@@ -248,67 +244,48 @@ void TestGoodsWeighing::firstWeighing()
     QCOMPARE(rig.view.focused, QStringLiteral("barcode"));
 }
 
-void TestGoodsWeighing::replace_data()
+void TestGoodsWeighing::replaceOrKeep_data()
 {
+    QTest::addColumn<QString>("weight");
     QTest::addColumn<bool>("answer");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
+    // The outcome line after the time, "#" standing for the barcode; empty for none.
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("writes");
+
+    QTest::newRow("other weight, OK")
+        << "0.4" << true << u(" :型号为 # : 商品重量信息更改成功!") << "400" << 1;
+    QTest::newRow("other weight, Cancel") << "0.4" << false << QString() << "380" << 0;
+    // 0.38 kg is not exactly 380 g in binary; it still counts as the same weight, and is not written.
+    QTest::newRow("same weight, OK") << "0.38" << true << u(" : 型号为# : 商品重量信息更改成功!") << "380"
+                                     << 0;
+    QTest::newRow("same weight, Cancel") << "0.38" << false << QString() << "380" << 0;
 }
 
-void TestGoodsWeighing::replace()
+void TestGoodsWeighing::replaceOrKeep()
 {
+    QFETCH(QString, weight);
     QFETCH(bool, answer);
+    QFETCH(QString, line);
+    QFETCH(QString, stored);
+    QFETCH(int, writes);
 
     Rig rig;
     MAKE_SHOP(rig);
     const QString barcode = rig.shop.barcode(u(kMug));
     rig.prompter.answers = {answer};
-    rig.enter(QStringLiteral("0.4"), barcode);
+    rig.enter(weight, barcode);
 
     QCOMPARE(rig.prompter.questions, QStringList{u(kReplace)});
-    const QStringList product = {u("商品名称：陶瓷马克杯"), u("商品规格：350ml"), u("商品重量：380")};
-    if (answer) {
-        QCOMPARE(rig.shop.weight(u(kMug)), QStringLiteral("400"));
-        QCOMPARE(rig.view.goodWeightText, QStringLiteral("400"));
-        QCOMPARE(rig.view.lines,
-                 QStringList{u("12:00:00 :型号为 ") + barcode + u(" : 商品重量信息更改成功!")} + product);
-        QCOMPARE(rig.sounds.played, QStringList{"True.wav"});
-    } else {
-        QCOMPARE(rig.shop.weight(u(kMug)), QStringLiteral("380"));
-        QCOMPARE(rig.shop.writes(), 0);
-        QCOMPARE(rig.view.goodWeightText, QStringLiteral("380"));
-        QCOMPARE(rig.view.lines, product);
-        QVERIFY(rig.sounds.played.isEmpty());
+    QCOMPARE(rig.shop.weight(u(kMug)), stored);
+    QCOMPARE(rig.view.goodWeightText, stored);
+    QCOMPARE(rig.shop.writes(), writes);
+    QStringList lines = {u("商品名称：陶瓷马克杯"), u("商品规格：350ml"), u("商品重量：380")};
+    if (!line.isEmpty()) {
+        lines.prepend(u("12:00:00") + QString(line).replace(QLatin1Char('#'), barcode));
     }
-}
-
-void TestGoodsWeighing::sameWeight_data()
-{
-    QTest::addColumn<bool>("answer");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
-}
-
-void TestGoodsWeighing::sameWeight()
-{
-    QFETCH(bool, answer);
-
-    Rig rig;
-    MAKE_SHOP(rig);
-    const QString barcode = rig.shop.barcode(u(kMug));
-    rig.prompter.answers = {answer};
-    // 0.38 kg is not exactly 380 g in binary; it still counts as the same weight.
-    rig.enter(QStringLiteral("0.38"), barcode);
-
-    QCOMPARE(rig.prompter.questions, QStringList{u(kReplace)});
-    QCOMPARE(rig.shop.writes(), 0);
-    QCOMPARE(rig.view.lines.size(), answer ? 4 : 3);
-    if (answer) {
-        QCOMPARE(rig.view.lines.first(), u("12:00:00 : 型号为") + barcode + u(" : 商品重量信息更改成功!"));
-        QCOMPARE(rig.sounds.played, QStringList{"True.wav"});
-    } else {
-        QVERIFY(rig.sounds.played.isEmpty());
-    }
+    QCOMPARE(rig.view.lines, lines);
+    QCOMPARE(rig.sounds.played, line.isEmpty() ? QStringList() : QStringList{"True.wav"});
 }
 
 void TestGoodsWeighing::sample_data()
@@ -416,40 +393,6 @@ void TestGoodsWeighing::logStartsAfresh()
     QCOMPARE(rig.view.lines.size(), linesBefore);
     rig.enter(weight, barcode);
     QCOMPARE(rig.view.lines.size(), linesAfter);
-}
-
-void TestGoodsWeighing::enterInTypedWeight_data()
-{
-    QTest::addColumn<int>("scaleTypeIndex");
-    QTest::addColumn<bool>("remembered");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<int>("dings");
-
-    QTest::newRow("typed weight") << 3 << false << "\r" << 1;
-    QTest::newRow("Enter again does nothing") << 3 << false << "\r\r\r" << 1;
-    QTest::newRow("a key in between") << 3 << false << "\r5\r" << 2;
-    QTest::newRow("a refused key in between") << 3 << false << "\rx\r" << 2;
-    QTest::newRow("remembered weight") << 3 << true << "\r" << 0;
-    QTest::newRow("scale weight") << 0 << false << "\r" << 0;
-}
-
-void TestGoodsWeighing::enterInTypedWeight()
-{
-    QFETCH(int, scaleTypeIndex);
-    QFETCH(bool, remembered);
-    QFETCH(QString, keys);
-    QFETCH(int, dings);
-
-    Rig rig;
-    rig.weighing.setScaleTypeIndex(scaleTypeIndex);
-    rig.view.manualWeight = remembered;
-    rig.view.focused = QStringLiteral("weight");
-    for (const QChar key : keys) {
-        QCOMPARE(rig.weighing.weightKey(key), key == QLatin1Char('5'));
-    }
-    QCOMPARE(rig.sounds.played, QStringList(dings, QStringLiteral("Ding.wav")));
-    QCOMPARE(rig.view.focused, dings > 0 ? QStringLiteral("barcode") : QStringLiteral("weight"));
-    QVERIFY(rig.view.lines.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestGoodsWeighing)
