@@ -23,6 +23,16 @@ QString freeTdsDriver()
     return QFileInfo::exists(library) ? library : QStringLiteral("FreeTDS");
 }
 
+// A station commits several times per parcel (stock-out, picker, goods weight, closing the trade).
+// With a write-ahead log each commit is one synced append instead of a rewritten journal and its
+// several syncs; every commit stays durable. A file that cannot switch (a read-only folder, a
+// network share) keeps its rollback journal.
+void useWriteAheadLog(QSqlDatabase& db)
+{
+    QSqlQuery pragma(db);
+    pragma.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+}
+
 } // namespace
 
 OrderDatabase::OrderDatabase() = default;
@@ -73,7 +83,9 @@ bool OrderDatabase::open(const ServerSettings& settings, const QString& dataFold
         } else {
             m_connection =
                 std::make_unique<SqlConnection>(QStringLiteral("QSQLITE"), QStringLiteral("order"));
-            openSqliteFile(*m_connection, path, &m_lastError);
+            if (openSqliteFile(*m_connection, path, &m_lastError)) {
+                useWriteAheadLog(m_connection->db());
+            }
         }
     } else {
         m_dialect = Dialect::SqlServer;
