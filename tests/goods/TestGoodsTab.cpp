@@ -131,6 +131,9 @@ void TestGoodsTab::typedWeights()
     TabRig rig;
     START(rig, 3);
     QCOMPARE(QApplication::focusWidget(), rig.Edit4);
+    QTest::keyClicks(rig.Edit4, QStringLiteral("12.3456"));
+    QCOMPARE(rig.Edit4->text(), QStringLiteral("12.345"));
+    rig.Edit4->selectAll();
     QTest::keyClicks(rig.Edit4, QStringLiteral("a0-.5.2kg"));
     QCOMPARE(rig.Edit4->text(), QStringLiteral("0.52"));
     QTest::keyClick(rig.Edit4, Qt::Key_Return);
@@ -217,7 +220,12 @@ void TestGoodsTab::fiftyLinesThenAFreshLog()
 {
     TabRig rig;
     START(rig, 0);
-    for (int i = 0; i < 50; ++i) {
+    // The reader's status texts reach the box whole, however long.
+    const QString status = u("错误，重量已经超过量程!");
+    rig.tab->showScaleWeight(status);
+    QTest::mouseClick(rig.Entry, Qt::LeftButton);
+    QVERIFY(isLogLine(rig.memo().value(0), u(" : ") + status + u(" : 重量值错误!")));
+    for (int i = 1; i < 50; ++i) {
         QTest::mouseClick(rig.Entry, Qt::LeftButton);
     }
     QCOMPARE(rig.memo().size(), 50);

@@ -11,6 +11,10 @@
 
 namespace {
 
+// What the weight box takes from the keyboard. Not a limit of the box itself: that would also
+// cut the reader's longer status texts.
+constexpr int kWeightTypedLength = 6;
+
 // Barcodes are kept in upper case, whatever the scanner or the keyboard sends.
 class UpperCaseValidator : public QValidator
 {
@@ -172,6 +176,15 @@ std::optional<QChar> GoodsTab::typedKey(const QKeyEvent* event)
     return text.at(0);
 }
 
+bool GoodsTab::roomToType(QChar key) const
+{
+    if (key == QChar(GoodsInputRules::kBackspace) || !key.isPrint()) {
+        return true;
+    }
+    const QLineEdit* box = m_ui->Edit4;
+    return box->text().size() - box->selectedText().size() < kWeightTypedLength;
+}
+
 bool GoodsTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
@@ -180,7 +193,7 @@ bool GoodsTab::eventFilter(QObject* watched, QEvent* event)
                 return !Edit5OnKeyPress(*key);
             }
             if (watched == m_ui->Edit4) {
-                return !Edit4KeyPress(*key);
+                return !Edit4KeyPress(*key) || !roomToType(*key);
             }
             if (watched == m_ui->Count || watched == m_ui->Count->lineEdit()) {
                 return !CountOnKeyPress(*key);

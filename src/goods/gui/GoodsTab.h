@@ -86,6 +86,8 @@ private:
     void CheckInputClick(bool checked);
     void TableSheet2OnShow();
 
+    // Whether the weight box has room for one more typed character.
+    bool roomToType(QChar key) const;
     // The character a key press types: Enter as '\r', backspace as '\b'; none for keys that only
     // move or edit (arrows, Delete, function keys).
     static std::optional<QChar> typedKey(const QKeyEvent* event);
