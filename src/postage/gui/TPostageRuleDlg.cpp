@@ -25,6 +25,9 @@ TPostageRuleDlg::TPostageRuleDlg(QSqlDatabase& postageDb, Prompter& prompter, TR
       m_ruleDlg(ruleDlg)
 {
     m_ui->setupUi(this);
+    m_ui->ListView1->setColumnWidth(Number, 40);
+    m_ui->ListView1->setColumnWidth(Type, 50);
+    m_ui->ListView1->setColumnWidth(Region, 260);
     connect(m_ui->BtnAdd, &QPushButton::clicked, this, &TPostageRuleDlg::BtnAddClick);
     connect(m_ui->BtnUpdate, &QPushButton::clicked, this, &TPostageRuleDlg::BtnUpdateClick);
     connect(m_ui->BtnDelete, &QPushButton::clicked, this, &TPostageRuleDlg::BtnDeleteClick);

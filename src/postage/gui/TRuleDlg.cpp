@@ -29,8 +29,7 @@ void setUpCheckList(QListWidget* list, const QStringList& names)
     list->setFlow(QListView::LeftToRight);
     list->setWrapping(true);
     list->setResizeMode(QListView::Adjust);
-    list->setGridSize(QSize(140, 22));
-    list->setUniformItemSizes(true);
+    list->setGridSize(QSize(148, 22));
     for (const QString& name : names) {
         auto* item = new QListWidgetItem(name, list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
