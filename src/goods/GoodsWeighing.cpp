@@ -37,7 +37,7 @@ GoodsWeighing::GoodsWeighing(OrderDatabase& orderDb, GoodsView& view, GoodsLogSi
 
 void GoodsWeighing::enter()
 {
-    // At least, not exactly: an entry adds one to five lines, so an exact count could be jumped.
+    // Fifty or more, not exactly fifty: an entry adds one to five lines and may step over fifty.
     if (m_log.lineCount() >= kLogLines) {
         m_log.clear();
     }
