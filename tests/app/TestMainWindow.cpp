@@ -9,6 +9,7 @@
 #include "app/gui/PanelStatusBar.h"
 #include "app/gui/TFunctionsDlg.h"
 #include "app/gui/TLogin.h"
+#include "scale/ScaleReaderHost.h"
 #include "store/DemoOrderData.h"
 #include "store/LocalQuery.h"
 
@@ -17,8 +18,10 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -40,7 +43,7 @@ struct StationFixture
             prepare(demo.stores.loginDb());
         }
         login = std::make_unique<TLogin>(demo.stores, context, prompter, sounds);
-        main = std::make_unique<TFunctionsDlg>(demo.stores, context, prompter, *login);
+        main = std::make_unique<TFunctionsDlg>(demo.stores, context, prompter, sounds, *login);
     }
 
     void logInAndShow(const char* user = DemoLogins::kOperatorName,
@@ -87,6 +90,7 @@ private slots:
     void functionKeys();
     void unreadablePostageFile();
     void closingEndsTheProgram();
+    void settingsButtonsOpenTheirDialogs();
     void secondInstanceIsRefused();
 };
 
@@ -209,7 +213,7 @@ void TestMainWindow::unreadablePostageFile()
     RecordingPrompter prompter;
     RecordingSoundPlayer sounds;
     TLogin login(stores, context, prompter, sounds);
-    TFunctionsDlg main(stores, context, prompter, login);
+    TFunctionsDlg main(stores, context, prompter, sounds, login);
     QCOMPARE(prompter.messages, QStringList{QStringLiteral("程序配置文件访问失败!")});
     QCOMPARE(main.scaleTypeIndex(), -1);
     QVERIFY(main.findChild<QLineEdit*>(QStringLiteral("Edit2"))->text().isEmpty());
@@ -225,6 +229,29 @@ void TestMainWindow::closingEndsTheProgram()
     f.main->close();
     QCOMPARE(closed.count(), 1);
     QVERIFY(f.context.loginWindowClosed);
+}
+
+void TestMainWindow::settingsButtonsOpenTheirDialogs()
+{
+    StationFixture f;
+    f.logInAndShow(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
+    f.find<QTabWidget>("PageControl1")->setCurrentIndex(3);
+    for (const char* button : {"BitBtn3", "Button3"}) {
+        QString shown;
+        QTimer::singleShot(0, f.main.get(), [&shown] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            shown = dialog ? QString::fromLatin1(dialog->metaObject()->className()) : QString();
+            if (dialog) {
+                dialog->close();
+            }
+        });
+        QTest::mouseClick(f.find<QPushButton>(button), Qt::LeftButton);
+        QCOMPARE(shown, QString::fromLatin1(qstrcmp(button, "BitBtn3") == 0 ? "TSndStyleDlg"
+                                                                            : "TElectronicScaleSetDlg"));
+    }
+    // Closing the scale settings changes nothing: weights stay typed.
+    QCOMPARE(f.main->scaleTypeIndex(), TFunctionsDlg::kManualScaleTypeIndex);
+    QVERIFY(!f.main->scaleReader().hasReader());
 }
 
 void TestMainWindow::secondInstanceIsRefused()

@@ -13,7 +13,7 @@ StationWindows::StationWindows(const QString& dataFolder, QObject* parent)
 {
     // login.db is opened by the login window before the main window reads any setting.
     m_login = std::make_unique<TLogin>(m_stores, m_context, *m_prompter, *m_sounds);
-    m_main = std::make_unique<TFunctionsDlg>(m_stores, m_context, *m_prompter, *m_login);
+    m_main = std::make_unique<TFunctionsDlg>(m_stores, m_context, *m_prompter, *m_sounds, *m_login);
     m_connectionDialog = std::make_unique<TLoginSetDlg>(m_stores);
     m_versionDialog = std::make_unique<TPublishDlg>(m_main.get());
 

@@ -7,13 +7,19 @@
 
 #include "app/LoginContext.h"
 #include "app/Prompter.h"
+#include "app/SoundPlayer.h"
 #include "app/StationStores.h"
 #include "app/gui/PanelStatusBar.h"
 #include "app/gui/TLogin.h"
 #include "app/gui/TLoginSetDlg.h"
 #include "app/gui/TPublishDlg.h"
+#include "app/gui/WeightBoxesView.h"
 #include "goods/gui/GoodsTab.h"
+#include "postage/gui/TSndStyleDlg.h"
 #include "query/gui/QueryTab.h"
+#include "scale/ScaleReaderHost.h"
+#include "scale/ScaleSettingsStore.h"
+#include "scale/gui/TElectronicScaleSetDlg.h"
 #include "settings/gui/SettingsTab.h"
 #include "station/gui/ScanTab.h"
 #include "store/LocalQuery.h"
@@ -36,12 +42,22 @@ void selectAllAndFocus(QLineEdit* box)
 }
 } // namespace
 
-TFunctionsDlg::TFunctionsDlg(StationStores& stores, LoginContext& context, Prompter& prompter, TLogin& login,
-                             QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFunctionsDlg>()), m_stores(stores), m_context(context),
-      m_prompter(prompter), m_login(login), m_scanTab(new ScanTab(this)), m_goodsTab(new GoodsTab(this)),
-      m_queryTab(new QueryTab(this)), m_settingsTab(new SettingsTab(this)), m_action1(new QAction(this)),
-      m_action2(new QAction(this))
+TFunctionsDlg::TFunctionsDlg(StationStores& stores, LoginContext& context, Prompter& prompter,
+                             SoundPlayer& sounds, TLogin& login, QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TFunctionsDlg>())
+    , m_stores(stores)
+    , m_context(context)
+    , m_prompter(prompter)
+    , m_sounds(sounds)
+    , m_login(login)
+    , m_scanTab(new ScanTab(this))
+    , m_goodsTab(new GoodsTab(this))
+    , m_queryTab(new QueryTab(this))
+    , m_settingsTab(new SettingsTab(this))
+    , m_action1(new QAction(this))
+    , m_action2(new QAction(this))
+    , m_scaleReader(std::make_unique<ScaleReaderHost>(prompter))
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -70,16 +86,37 @@ TFunctionsDlg::TFunctionsDlg(StationStores& stores, LoginContext& context, Promp
     connect(settings->BtnUpdate, &QPushButton::clicked, this, &TFunctionsDlg::BtnUpdateClick);
     connect(settings->btnPublish, &QPushButton::clicked, this, &TFunctionsDlg::btnPublishClick);
     connect(settings->ConnectBtn, &QPushButton::clicked, this, &TFunctionsDlg::ConnectBtnClick);
+    connect(settings->Button3, &QPushButton::clicked, this, &TFunctionsDlg::Button3Click);
+    connect(settings->BitBtn3, &QPushButton::clicked, this, &TFunctionsDlg::BitBtn3Click);
 
+    // Without Postage.db the window is built without its scale settings.
+    m_scale.scaleTypeIndex = -1;
     QString error;
-    if (!m_stores.openPostage(&error)) {
+    if (m_stores.openPostage(&error)) {
+        loadSettings();
+    } else {
         m_prompter.inform(QStringLiteral("程序配置文件访问失败!"));
-        return;
     }
-    loadSettings();
+
+    m_weightBoxes = std::make_unique<WeightBoxesView>(*m_scanTab, *m_goodsTab);
+    m_goodsTab->setup(m_stores.orderDb(), m_prompter, m_sounds, m_scaleReader.get());
+    m_goodsTab->setScaleTypeIndex(m_scale.scaleTypeIndex);
+    connect(m_scaleReader.get(), &ScaleReaderHost::weightText, m_scanTab->form()->Edit2, &QLineEdit::setText);
+    connect(m_scaleReader.get(), &ScaleReaderHost::weightText, m_goodsTab, &GoodsTab::showScaleWeight);
+
+    m_scaleDialog = new TElectronicScaleSetDlg(m_stores.loginDb(), m_prompter, m_scale, this);
+    m_postageDialogs = createPostageDialogs(
+        m_stores.postageDb(), m_prompter, [this] { return m_stores.orderDb().isOpen(); },
+        [this] { return m_stores.orderDb().logisticNames(); }, this);
 }
 
-TFunctionsDlg::~TFunctionsDlg() = default;
+TFunctionsDlg::~TFunctionsDlg()
+{
+    // The reader may be waiting on its port; it is asked to stop and given a second at most.
+    if (!m_context.loginWindowClosed) {
+        m_scaleReader->requestStop();
+    }
+}
 
 void TFunctionsDlg::loadSettings()
 {
@@ -89,8 +126,8 @@ void TFunctionsDlg::loadSettings()
                 loginDb,
                 QStringLiteral(
                     "select Com, ScaleType, Chkfuzzy, check4, check6 from Initialization where ID = 1"))) {
-            m_portNumber = row->value(0).toInt();
-            m_scaleTypeIndex = row->value(1).toInt() - 1;
+            m_scale.portNumber = row->value(0).toInt();
+            m_scale.scaleTypeIndex = row->value(1).toInt() - 1;
             m_queryTab->form()->Chkfuzzy->setChecked(row->value(2).toInt() != 0);
             m_scanTab->form()->CheckBox4->setChecked(row->value(3).toInt() != 0);
             m_scanTab->form()->CheckBox6->setChecked(row->value(4).toInt() != 0);
@@ -138,35 +175,39 @@ void TFunctionsDlg::FormShow()
         LocalQuery::firstRow(loginDb, QStringLiteral("select CheckCapacity from Initialization where ID=1"));
     m_goodsTab->setSampling(capacity && capacity->value(0).toInt() != 0);
 
-    if (const auto scale = LocalQuery::firstRow(
-            loginDb, QStringLiteral("select ScaleRange,BaudRate from ScaleTypel where ID=?"),
-            {m_scaleTypeIndex + 1})) {
-        m_scaleRange = scale->value(0).toDouble();
-        m_baudRate = scale->value(1).toInt();
+    if (const auto type = ScaleSettingsStore::typeValues(loginDb, m_scale.scaleTypeIndex + 1)) {
+        m_scale.scaleRange = type->range;
+        m_scale.baudRate = type->baudRate;
     }
     m_queryTab->form()->DateTimePickerFrom->setEnabled(true);
     m_queryTab->form()->DateTimePickerTo->setEnabled(true);
 
-    if (m_scaleTypeIndex == kManualScaleTypeIndex) {
-        switchToTypedWeights();
+    if (m_scale.scaleTypeIndex >= 0) {
+        ScaleSettingsApply::startAtShow(m_scale, loginDb, *m_scaleReader, *m_weightBoxes);
     }
     Sheet1OnShow();
 }
 
-void TFunctionsDlg::switchToTypedWeights()
+void TFunctionsDlg::Button3Click()
 {
-    m_scanTab->form()->CheckBox1->setText(QStringLiteral("记住"));
-    m_goodsTab->form()->CheckInput->setText(QStringLiteral("记住"));
-    for (QLineEdit* box : {m_scanTab->form()->Edit2, m_goodsTab->form()->Edit4}) {
-        box->setReadOnly(false);
-        box->clear();
+    if (!m_stores.loginOpen() || m_scaleDialog->exec() != QDialog::Accepted) {
+        return;
     }
+    if (ScaleSettingsApply::apply(m_scaleDialog->choice(), m_scale, m_stores.loginDb(), *m_scaleReader,
+                                  *m_weightBoxes, m_prompter)) {
+        m_goodsTab->setScaleTypeIndex(m_scale.scaleTypeIndex);
+    }
+}
+
+void TFunctionsDlg::BitBtn3Click()
+{
+    m_postageDialogs.sndStyleDlg->exec();
 }
 
 void TFunctionsDlg::Sheet1OnShow()
 {
     const Ui::ScanTab* scan = m_scanTab->form();
-    selectAllAndFocus(m_scaleTypeIndex == kManualScaleTypeIndex ? scan->Edit2 : scan->Edit1);
+    selectAllAndFocus(m_scale.scaleTypeIndex == kManualScaleTypeIndex ? scan->Edit2 : scan->Edit1);
 }
 
 void TFunctionsDlg::Action1Execute()

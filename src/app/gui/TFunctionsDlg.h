@@ -1,5 +1,8 @@
 #pragma once
 
+#include "postage/gui/PostageDialogs.h"
+#include "scale/ScaleSettingsApply.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -13,6 +16,10 @@ class QueryTab;
 class ScanTab;
 class SettingsTab;
 class Prompter;
+class ScaleReaderHost;
+class SoundPlayer;
+class TElectronicScaleSetDlg;
+class WeightBoxesView;
 class StationStores;
 class TLogin;
 class TLoginSetDlg;
@@ -33,8 +40,8 @@ public:
         TPublishDlg* version = nullptr;
     };
 
-    TFunctionsDlg(StationStores& stores, LoginContext& context, Prompter& prompter, TLogin& login,
-                  QWidget* parent = nullptr);
+    TFunctionsDlg(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
+                  TLogin& login, QWidget* parent = nullptr);
     ~TFunctionsDlg() override;
 
     void setDialogs(const Dialogs& dialogs) { m_dialogs = dialogs; }
@@ -45,10 +52,9 @@ public:
     SettingsTab* settingsTab() const { return m_settingsTab; }
 
     // 0-based row of ScaleTypel in use; 3 means weights are typed.
-    int scaleTypeIndex() const { return m_scaleTypeIndex; }
-    int portNumber() const { return m_portNumber; }
-    int baudRate() const { return m_baudRate; }
-    double scaleRange() const { return m_scaleRange; }
+    int scaleTypeIndex() const { return m_scale.scaleTypeIndex; }
+    const ScaleState& scale() const { return m_scale; }
+    ScaleReaderHost& scaleReader() const { return *m_scaleReader; }
 
     static constexpr int kManualScaleTypeIndex = 3;
 
@@ -65,12 +71,14 @@ private:
     void BtnUpdateClick();
     void btnPublishClick();
     void ConnectBtnClick();
-    void switchToTypedWeights();
+    void Button3Click();
+    void BitBtn3Click();
 
     std::unique_ptr<Ui::TFunctionsDlg> m_ui;
     StationStores& m_stores;
     LoginContext& m_context;
     Prompter& m_prompter;
+    SoundPlayer& m_sounds;
     TLogin& m_login;
     Dialogs m_dialogs;
 
@@ -81,8 +89,9 @@ private:
     QAction* m_action1;
     QAction* m_action2;
 
-    int m_portNumber = 0;
-    int m_scaleTypeIndex = -1;
-    int m_baudRate = 0;
-    double m_scaleRange = 0;
+    ScaleState m_scale;
+    std::unique_ptr<ScaleReaderHost> m_scaleReader;
+    std::unique_ptr<WeightBoxesView> m_weightBoxes;
+    TElectronicScaleSetDlg* m_scaleDialog = nullptr;
+    PostageDialogs m_postageDialogs;
 };
