@@ -6,6 +6,7 @@
 StationReport::StationReport(SoundPlayer& sounds, Listener listener)
     : m_sounds(sounds), m_listener(std::move(listener))
 {
+    StationSounds::registerBuiltIn();
 }
 
 void StationReport::reportResult(const QString& line, bool success)

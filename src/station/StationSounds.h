@@ -9,4 +9,9 @@ inline constexpr char kFailure[] = "False.wav";
 inline constexpr char kAbnormal[] = "Abnormal.wav";
 inline constexpr char kOverweight[] = "1.wav";
 inline constexpr char kDing[] = "Ding.wav";
+
+// Makes the six sounds built into the program (":/sounds/NAME") available. The resources live in
+// a static library and are linked only when something asks for them: a player calls this once
+// before its first sound. Calling it again does no harm.
+void registerBuiltIn();
 } // namespace StationSounds

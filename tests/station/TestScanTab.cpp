@@ -344,7 +344,7 @@ private slots:
         RecordingPrompter prompter;
         RecordingSoundPlayer sounds;
         TLogin login(demo.stores, context, prompter, sounds);
-        TFunctionsDlg main(demo.stores, context, prompter, login);
+        TFunctionsDlg main(demo.stores, context, prompter, sounds, login);
         QCOMPARE(LoginService::logIn(demo.stores.orderDb(), &demo.stores.loginDb(), context,
                                      QString::fromLatin1(DemoLogins::kOperatorName),
                                      QString::fromLatin1(DemoLogins::kOperatorPassword))
