@@ -34,14 +34,22 @@ public:
 struct ScanControls
 {
     explicit ScanControls(QWidget& tab)
-        : Edit1(find<QLineEdit>(tab, "Edit1")), Edit2(find<QLineEdit>(tab, "Edit2")),
-          Edit3(find<QLineEdit>(tab, "Edit3")), Button1(find<QPushButton>(tab, "Button1")),
-          CheckBox1(find<QCheckBox>(tab, "CheckBox1")), CheckBox2(find<QCheckBox>(tab, "CheckBox2")),
-          CheckBox4(find<QCheckBox>(tab, "CheckBox4")), CheckBox6(find<QCheckBox>(tab, "CheckBox6")),
-          Picker(find<QComboBox>(tab, "Picker")), PackageID(find<QComboBox>(tab, "PackageID")),
-          PackageOperator(find<QComboBox>(tab, "PackageOperator")), Memo1(find<QPlainTextEdit>(tab, "Memo1")),
-          Memo2(find<QPlainTextEdit>(tab, "Memo2")), ListViewDetail(find<QTreeWidget>(tab, "ListViewDetail")),
-          edtPreWeight(find<QLineEdit>(tab, "edtPreWeight")), LabelOutcome(find<QLabel>(tab, "LabelOutcome"))
+        : Edit1(find<QLineEdit>(tab, "Edit1"))
+        , Edit2(find<QLineEdit>(tab, "Edit2"))
+        , Edit3(find<QLineEdit>(tab, "Edit3"))
+        , Button1(find<QPushButton>(tab, "Button1"))
+        , CheckBox1(find<QCheckBox>(tab, "CheckBox1"))
+        , CheckBox2(find<QCheckBox>(tab, "CheckBox2"))
+        , CheckBox4(find<QCheckBox>(tab, "CheckBox4"))
+        , CheckBox6(find<QCheckBox>(tab, "CheckBox6"))
+        , Picker(find<QComboBox>(tab, "Picker"))
+        , PackageID(find<QComboBox>(tab, "PackageID"))
+        , PackageOperator(find<QComboBox>(tab, "PackageOperator"))
+        , Memo1(find<QPlainTextEdit>(tab, "Memo1"))
+        , Memo2(find<QPlainTextEdit>(tab, "Memo2"))
+        , ListViewDetail(find<QTreeWidget>(tab, "ListViewDetail"))
+        , edtPreWeight(find<QLineEdit>(tab, "edtPreWeight"))
+        , LabelOutcome(find<QLabel>(tab, "LabelOutcome"))
     {
     }
     template <typename T> static T* find(QWidget& tab, const char* name)
