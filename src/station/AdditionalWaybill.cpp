@@ -29,7 +29,10 @@ std::optional<double> total(const QString& text)
 
 AdditionalWaybill::AdditionalWaybill(StationServices& services, ScanView& view, const ShipSettings& settings,
                                      const QString& scan)
-    : m_services(services), m_view(view), m_settings(settings), m_scan(scan)
+    : m_services(services)
+    , m_view(view)
+    , m_settings(settings)
+    , m_scan(scan)
 {
 }
 

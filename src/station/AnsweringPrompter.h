@@ -11,7 +11,11 @@ class AnsweringPrompter : public Prompter
 public:
     using Listener = std::function<void(const QString& text)>;
 
-    AnsweringPrompter(bool answer, Listener listener) : m_answer(answer), m_listener(std::move(listener)) {}
+    AnsweringPrompter(bool answer, Listener listener)
+        : m_answer(answer)
+        , m_listener(std::move(listener))
+    {
+    }
 
     void inform(const QString& text) override
     {

@@ -13,8 +13,10 @@
 #include <QVariant>
 
 HeadlessStation::HeadlessStation(Options options, Listener onLine, Listener onMessage)
-    : m_options(std::move(options)), m_stores(m_options.dataDir),
-      m_prompter(m_options.answer, std::move(onMessage)), m_report(m_sounds, std::move(onLine))
+    : m_options(std::move(options))
+    , m_stores(m_options.dataDir)
+    , m_prompter(m_options.answer, std::move(onMessage))
+    , m_report(m_sounds, std::move(onLine))
 {
 }
 

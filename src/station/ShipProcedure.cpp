@@ -43,7 +43,9 @@ PostageTrade postageTrade(const OrderDatabase::StationTrade& trade)
 
 } // namespace
 
-ShipProcedure::ShipProcedure(StationServices& services, ScanView& view) : m_services(services), m_view(view)
+ShipProcedure::ShipProcedure(StationServices& services, ScanView& view)
+    : m_services(services)
+    , m_view(view)
 {
 }
 

@@ -4,7 +4,8 @@
 #include "station/StationSounds.h"
 
 StationReport::StationReport(SoundPlayer& sounds, Listener listener)
-    : m_sounds(sounds), m_listener(std::move(listener))
+    : m_sounds(sounds)
+    , m_listener(std::move(listener))
 {
     StationSounds::registerBuiltIn();
 }

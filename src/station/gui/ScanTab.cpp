@@ -89,7 +89,9 @@ void tidyEdited(QLineEdit* box, bool upperCase, int maxTyped)
 
 } // namespace
 
-ScanTab::ScanTab(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::ScanTab>())
+ScanTab::ScanTab(QWidget* parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::ScanTab>())
 {
     m_ui->setupUi(this);
     m_ui->Edit1->setFocus();
