@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(WaybillRemark::marked(remark, number, QStringLiteral("#")), marked);
     }
 
-    // The Part's numbers: 1500 g and 12 yuan so far, a parcel of 0.8 kg; rule 8 yuan up to 1000 g
+    // A trade with 1500 g and 12 yuan so far, a parcel of 0.8 kg; rule 8 yuan up to 1000 g
     // and 4 yuan per further 1000 g.
     void bothModes_data()
     {
