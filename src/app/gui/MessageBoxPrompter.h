@@ -10,7 +10,10 @@
 class MessageBoxPrompter : public Prompter
 {
 public:
-    explicit MessageBoxPrompter(QWidget* parent = nullptr) : m_parent(parent) {}
+    explicit MessageBoxPrompter(QWidget* parent = nullptr)
+        : m_parent(parent)
+    {
+    }
     void inform(const QString& text) override;
     bool ask(const QString& text) override;
 

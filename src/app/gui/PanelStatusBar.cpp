@@ -1,6 +1,7 @@
 #include "app/gui/PanelStatusBar.h"
 
-PanelStatusBar::PanelStatusBar(QWidget* parent) : QStatusBar(parent)
+PanelStatusBar::PanelStatusBar(QWidget* parent)
+    : QStatusBar(parent)
 {
     const int widths[] = {200, 50};
     for (int i = 0; i < 2; ++i) {

@@ -1,12 +1,15 @@
 #include "app/gui/SoundEffectPlayer.h"
 
+#include "station/StationSounds.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
 
 SoundEffectPlayer::SoundEffectPlayer(QObject* parent)
-    : QObject(parent), m_effect(std::make_unique<QSoundEffect>())
+    : QObject(parent)
+    , m_effect(std::make_unique<QSoundEffect>())
 {
 }
 

@@ -8,8 +8,10 @@
 #include "app/gui/TPublishDlg.h"
 
 StationWindows::StationWindows(const QString& dataFolder, QObject* parent)
-    : QObject(parent), m_stores(dataFolder), m_sounds(std::make_unique<SoundEffectPlayer>()),
-      m_prompter(std::make_unique<MessageBoxPrompter>())
+    : QObject(parent)
+    , m_stores(dataFolder)
+    , m_sounds(std::make_unique<SoundEffectPlayer>())
+    , m_prompter(std::make_unique<MessageBoxPrompter>())
 {
     // login.db is opened by the login window before the main window reads any setting.
     m_login = std::make_unique<TLogin>(m_stores, m_context, *m_prompter, *m_sounds);

@@ -21,6 +21,7 @@
 #include "scale/ScaleSettingsStore.h"
 #include "scale/gui/TElectronicScaleSetDlg.h"
 #include "settings/gui/SettingsTab.h"
+#include "station/ReaderScale.h"
 #include "station/gui/ScanTab.h"
 #include "store/LocalQuery.h"
 #include "store/LoginDbUpgrades.h"
@@ -99,6 +100,8 @@ TFunctionsDlg::TFunctionsDlg(StationStores& stores, LoginContext& context, Promp
     }
 
     m_weightBoxes = std::make_unique<WeightBoxesView>(*m_scanTab, *m_goodsTab);
+    m_stationScale = std::make_unique<ReaderScale>(m_scale, *m_scaleReader);
+    m_scanTab->attach(m_stores, m_context, m_prompter, m_sounds, *m_stationScale);
     m_goodsTab->setup(m_stores.orderDb(), m_prompter, m_sounds, m_scaleReader.get());
     m_goodsTab->setScaleTypeIndex(m_scale.scaleTypeIndex);
     connect(m_scaleReader.get(), &ScaleReaderHost::weightText, m_scanTab->form()->Edit2, &QLineEdit::setText);

@@ -16,6 +16,7 @@ class QueryTab;
 class ScanTab;
 class SettingsTab;
 class Prompter;
+class ReaderScale;
 class ScaleReaderHost;
 class SoundPlayer;
 class TElectronicScaleSetDlg;
@@ -91,6 +92,7 @@ private:
 
     ScaleState m_scale;
     std::unique_ptr<ScaleReaderHost> m_scaleReader;
+    std::unique_ptr<ReaderScale> m_stationScale;
     std::unique_ptr<WeightBoxesView> m_weightBoxes;
     TElectronicScaleSetDlg* m_scaleDialog = nullptr;
     PostageDialogs m_postageDialogs;

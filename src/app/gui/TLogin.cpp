@@ -20,8 +20,12 @@ const char kConfigAccessFailed[] = "程序配置文件访问失败!";
 
 TLogin::TLogin(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
                QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TLogin>()), m_stores(stores), m_context(context),
-      m_prompter(prompter), m_sounds(sounds)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TLogin>())
+    , m_stores(stores)
+    , m_context(context)
+    , m_prompter(prompter)
+    , m_sounds(sounds)
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);

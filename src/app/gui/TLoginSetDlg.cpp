@@ -9,7 +9,9 @@
 #include <QKeyEvent>
 
 TLoginSetDlg::TLoginSetDlg(StationStores& stores, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TLoginSetDlg>()), m_stores(stores)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TLoginSetDlg>())
+    , m_stores(stores)
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);

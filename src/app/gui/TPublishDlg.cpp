@@ -12,7 +12,9 @@ const char kNotes[] = "首次使用说明：\n"
                       "- 本地配置改用 SQLite 文件，订单库支持 SQL Server 与内置演示库。\n";
 }
 
-TPublishDlg::TPublishDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TPublishDlg>())
+TPublishDlg::TPublishDlg(QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TPublishDlg>())
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);

@@ -9,7 +9,11 @@ class ScanTab;
 class WeightBoxesView : public ScaleView
 {
 public:
-    WeightBoxesView(ScanTab& scan, GoodsTab& goods) : m_scan(scan), m_goods(goods) {}
+    WeightBoxesView(ScanTab& scan, GoodsTab& goods)
+        : m_scan(scan)
+        , m_goods(goods)
+    {
+    }
 
     void setManualWeightCaptions(const QString& caption) override;
     void setScanWeightReadOnly(bool readOnly) override;
