@@ -1,4 +1,4 @@
-// bench-postage: times one postage calculation (the eight-step search, its companion statement and
+// zelvo-bench-postage: times one postage calculation (the eight-step search, its companion statement and
 // the fee) against a Postage.db holding 10,000 rule rows over 20 express companies.
 
 #include "app/Prompter.h"

@@ -1,7 +1,7 @@
-// bench-scale: how fast the weight frame decoder runs, and how long a frame takes from the scale's
+// zelvo-bench-scale: how fast the weight frame decoder runs, and how long a frame takes from the scale's
 // line to the weight box through the real reader on a pseudo-terminal paced at 9600 baud.
 //
-//   bench-scale [--megabytes N] [--frames N]
+//   zelvo-bench-scale [--megabytes N] [--frames N]
 
 #include "app/Prompter.h"
 #include "scale/PseudoTerminal.h"
@@ -207,7 +207,7 @@ int main(int argc, char* argv[])
         } else if (args.at(i) == QLatin1String("--frames")) {
             frames = value;
         } else {
-            std::fprintf(stderr, "usage: bench-scale [--megabytes N] [--frames N]\n");
+            std::fprintf(stderr, "usage: zelvo-bench-scale [--megabytes N] [--frames N]\n");
             return 2;
         }
     }
