@@ -10,7 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-StationStores::StationStores(const QString& dataFolder) : m_dataFolder(dataFolder)
+StationStores::StationStores(const QString& dataFolder)
+    : m_dataFolder(dataFolder)
 {
     if (!m_dataFolder.endsWith(QLatin1Char('/'))) {
         m_dataFolder += QLatin1Char('/');

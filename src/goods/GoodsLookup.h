@@ -5,8 +5,8 @@
 #include <QString>
 
 // Finds the goods a scanned barcode stands for. The label of a goods carries its own barcode; a
-// specification's label carries an assist barcode or the goods' barcode followed by the
-// specification's code.
+// variant's label carries an assist barcode or the goods' barcode followed by the
+// variant's code.
 namespace GoodsLookup {
 
 enum class Outcome
@@ -25,7 +25,7 @@ struct Result
 };
 
 // The own barcode first, then an assist barcode, then every split into goods barcode and
-// specification code, the longest goods barcode first. The first match wins.
+// variant code, the longest goods barcode first. The first match wins.
 Result find(OrderDatabase& orderDb, const QString& barcode);
 
 } // namespace GoodsLookup

@@ -31,7 +31,11 @@ const QString& notChanged()
 
 GoodsWeighing::GoodsWeighing(OrderDatabase& orderDb, GoodsView& view, GoodsLogSink& log, Prompter& prompter,
                              SoundPlayer& sounds)
-    : m_orderDb(orderDb), m_view(view), m_log(log), m_prompter(prompter), m_sounds(sounds)
+    : m_orderDb(orderDb)
+    , m_view(view)
+    , m_log(log)
+    , m_prompter(prompter)
+    , m_sounds(sounds)
 {
 }
 

@@ -175,7 +175,10 @@ bool run(QSqlQuery& query, const Condition& condition)
 class FinishOnExit
 {
 public:
-    explicit FinishOnExit(QSqlQuery& query) : m_query(query) {}
+    explicit FinishOnExit(QSqlQuery& query)
+        : m_query(query)
+    {
+    }
     ~FinishOnExit() { m_query.finish(); }
     FinishOnExit(const FinishOnExit&) = delete;
     FinishOnExit& operator=(const FinishOnExit&) = delete;
@@ -238,7 +241,10 @@ bool readPrices(const QSqlQuery& query, const SearchStep& step, PostageRuleMatch
 
 } // namespace
 
-PostageRuleFinder::PostageRuleFinder(QSqlDatabase& db) : m_db(db) {}
+PostageRuleFinder::PostageRuleFinder(QSqlDatabase& db)
+    : m_db(db)
+{
+}
 
 PostageRuleFinder::~PostageRuleFinder() = default;
 

@@ -94,8 +94,11 @@ class RuleWriter
 {
 public:
     RuleWriter(QSqlDatabase& db, RuleStyle style, const QString& express, Prompter& prompter)
-        : m_db(db), m_style(style), m_table(PostageStyle::table(style)), m_express(express),
-          m_prompter(prompter)
+        : m_db(db)
+        , m_style(style)
+        , m_table(PostageStyle::table(style))
+        , m_express(express)
+        , m_prompter(prompter)
     {
     }
 

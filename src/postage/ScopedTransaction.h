@@ -7,7 +7,11 @@
 class ScopedTransaction
 {
 public:
-    explicit ScopedTransaction(QSqlDatabase& db) : m_db(db), m_open(db.transaction()) {}
+    explicit ScopedTransaction(QSqlDatabase& db)
+        : m_db(db)
+        , m_open(db.transaction())
+    {
+    }
     ~ScopedTransaction()
     {
         if (m_open) {

@@ -7,7 +7,9 @@ namespace {
 constexpr unsigned long EndOfProgramWaitMs = 1000;
 }
 
-ScaleReaderHost::ScaleReaderHost(Prompter& prompter, QObject* parent) : QObject(parent), m_prompter(prompter)
+ScaleReaderHost::ScaleReaderHost(Prompter& prompter, QObject* parent)
+    : QObject(parent)
+    , m_prompter(prompter)
 {
 }
 

@@ -123,7 +123,11 @@ const QString& TComThread::readErrorText()
     return text;
 }
 
-TComThread::TComThread(const ReaderConfig& config, QObject* parent) : QThread(parent), m_config(config) {}
+TComThread::TComThread(const ReaderConfig& config, QObject* parent)
+    : QThread(parent)
+    , m_config(config)
+{
+}
 
 TComThread::~TComThread()
 {

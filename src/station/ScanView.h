@@ -40,7 +40,7 @@ public:
     // Memo2 and ListViewDetail.
     virtual void clearTradeDisplays() = 0;
     virtual void appendSummaryLine(const QString& line) = 0;
-    // Goods name, specification, quantity, grams per article.
+    // Goods name, variant, quantity, grams per article.
     virtual void addGoodsRow(const QStringList& columns) = 0;
     // EditDW and edtPreWeight.
     virtual void setDifferenceText(const QString& text) = 0;

@@ -86,7 +86,7 @@ bool ShowGoodsList(OrderDatabase& db, ScanView& view, ReportSink& sink, const QS
         }
         const OrderDatabase::GoodsRecord record = goods.value_or(OrderDatabase::GoodsRecord{});
         QString spec = record.goodsSpec;
-        // A NULL SpecID reads as 0 too: the goods has no specification rows.
+        // A NULL SpecID reads as 0 too: the goods has no variant rows.
         if (!line.specId.isEmpty() && whole(line.specId).value_or(-1) != 0) {
             std::optional<QString> specName;
             if (!db.goodsSpecName(line.specId, &specName)) {

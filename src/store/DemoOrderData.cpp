@@ -74,7 +74,7 @@ struct CatalogGoods
     double weight; // grams per article; 0 = never weighed
     double price;
     bool multiSpec;
-    const char* specs; // multi: the specifications, "|" between them; single: the GoodsSpec text
+    const char* specs; // multi: the variants, "|" between them; single: the GoodsSpec text
 };
 
 const CatalogGoods kCatalog[] = {
@@ -110,7 +110,7 @@ const CatalogGoods kCatalog[] = {
     {"羊毛围巾", "条", 210, 159, true, "驼色|酒红|深灰"},
 };
 
-// Goods whose stock runs short in the demo shop: goods name and specification ("" for the goods itself).
+// Goods whose stock runs short in the demo shop: goods name and variant ("" for the goods itself).
 const char* const kShortStock[][2] = {{"机械键盘", "红轴"}, {"乳胶枕", ""}, {"羊毛围巾", "酒红"}};
 
 const char* const kStaff[] = {"王晓峰", "李秀兰", "张建国", "刘芳", "陈志强", "杨丽华", "赵磊", "周敏"};
@@ -199,7 +199,10 @@ constexpr int kSecondsPerDay = 86400;
 class DemoRandom
 {
 public:
-    explicit DemoRandom(quint64 seed) : m_state(seed) {}
+    explicit DemoRandom(quint64 seed)
+        : m_state(seed)
+    {
+    }
     quint64 next()
     {
         quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
@@ -258,7 +261,7 @@ std::vector<Province> loadPlaces()
     return places;
 }
 
-// One sellable unit: a goods specification, or a goods without specifications (SpecID 0).
+// One sellable unit: a goods variant, or a goods without variants (SpecID 0).
 struct StockUnit
 {
     int goodsId = 0;
@@ -367,7 +370,10 @@ class DemoShopWriter
 {
 public:
     DemoShopWriter(QSqlDatabase& db, const DemoOrderOptions& options)
-        : m_db(db), m_options(options), m_random(options.seed), m_places(loadPlaces())
+        : m_db(db)
+        , m_options(options)
+        , m_random(options.seed)
+        , m_places(loadPlaces())
     {
         const QDateTime reference =
             (options.reference.isValid() ? options.reference : QDateTime::currentDateTime()).toLocalTime();
@@ -515,13 +521,13 @@ private:
                 const QStringList specNames = specs.split(QLatin1Char('|'));
                 for (int i = 0; i < specNames.size(); ++i) {
                     ++specId;
-                    // Product barcode followed by the specification code is what the label of a
-                    // specification carries.
+                    // Product barcode followed by the variant code is what the label of a
+                    // variant carries.
                     const QString code = QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'));
                     if (!run(spec, {specId, goodsId, specNames.at(i), code}, error)) {
                         return false;
                     }
-                    // Every other specification also carries a label of its own.
+                    // Every other variant also carries a label of its own.
                     if (specId % 2 == 1 &&
                         !run(assist, {assistBarcode(goodsId, specId), goodsId, specId}, error)) {
                         return false;
@@ -859,7 +865,14 @@ private:
 
     struct TradeStatements
     {
-        explicit TradeStatements(QSqlDatabase& db) : trade(db), line(db), log(db), bill(db), billGoods(db) {}
+        explicit TradeStatements(QSqlDatabase& db)
+            : trade(db)
+            , line(db)
+            , log(db)
+            , bill(db)
+            , billGoods(db)
+        {
+        }
         QSqlQuery trade;
         QSqlQuery line;
         QSqlQuery log;
@@ -978,7 +991,10 @@ private:
 class PartialFileGuard
 {
 public:
-    explicit PartialFileGuard(const QString& path) : m_path(path) {}
+    explicit PartialFileGuard(const QString& path)
+        : m_path(path)
+    {
+    }
     ~PartialFileGuard()
     {
         if (!m_done) {

@@ -39,7 +39,7 @@ const char* const kTables[] = {
     "RecID integer primary key, BarCode text not null, GoodsID integer not null, "
     "SpecID integer not null default 0)",
 
-    // Stock per goods specification; SpecID 0 is the stock of a goods without specifications.
+    // Stock per goods variant; SpecID 0 is the stock of a goods without variants.
     "create table if not exists G_Stock_Spec ("
     "GoodsID integer not null, SpecID integer not null default 0, "
     "Stock integer not null default 0 check (Stock >= 0), primary key (GoodsID, SpecID))",

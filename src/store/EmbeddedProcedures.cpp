@@ -35,7 +35,10 @@ QString nowText()
 class ProcedureTransaction
 {
 public:
-    explicit ProcedureTransaction(QSqlDatabase& db) : m_db(db) {}
+    explicit ProcedureTransaction(QSqlDatabase& db)
+        : m_db(db)
+    {
+    }
     ~ProcedureTransaction() { rollback(); }
     ProcedureTransaction(const ProcedureTransaction&) = delete;
     ProcedureTransaction& operator=(const ProcedureTransaction&) = delete;
@@ -136,7 +139,7 @@ std::optional<TradeState> readTrade(QSqlDatabase& db, qint64 key, QString* reaso
     return TradeState{query.value(0).toInt(), query.value(1).toInt() != 0};
 }
 
-// One goods specification the trade takes out, its lines added up.
+// One goods variant the trade takes out, its lines added up.
 struct Demand
 {
     qint64 goodsId = 0;
@@ -175,7 +178,7 @@ QString checkTrade(QSqlDatabase& db, const QString& tradeId, qint64* keyOut, QLi
         return kStockedOut;
     }
 
-    // Lines of the same specification are added up: stock must cover the trade as a whole.
+    // Lines of the same variant are added up: stock must cover the trade as a whole.
     QSqlQuery query(db);
     query.prepare(
         QStringLiteral("select l.GoodsID, l.SpecID, sum(l.SellCount), min(l.SellCount), g.GoodsName, "

@@ -67,7 +67,11 @@ const AlarmRow kAlarmRows[] = {
 class Writer
 {
 public:
-    Writer(QSqlDatabase& db, QString* error) : m_query(db), m_error(error) {}
+    Writer(QSqlDatabase& db, QString* error)
+        : m_query(db)
+        , m_error(error)
+    {
+    }
 
     bool exec(const QString& sql, const QVariantList& values = {})
     {

@@ -131,9 +131,9 @@ public:
     // Each returns false (and lastError) when the statement failed; no match is an empty optional.
     // By the goods' own barcode.
     bool goodsByBarCode(const QString& barCode, std::optional<ScannedGoods>* goods);
-    // By an assist barcode; the specification's name stands as GoodsSpec.
+    // By an assist barcode; the variant's name stands as GoodsSpec.
     bool goodsByAssistBarCode(const QString& barCode, std::optional<ScannedGoods>* goods);
-    // A multi-specification goods by its own barcode and the code of one of its specifications.
+    // A multi-variant goods by its own barcode and the code of one of its variants.
     bool goodsBySpecCode(const QString& barCode, const QString& specCode, std::optional<ScannedGoods>* goods);
     // The unit weight in grams of one goods record.
     bool setGoodsWeight(const QString& goodsId, double grams);

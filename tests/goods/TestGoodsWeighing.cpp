@@ -9,9 +9,9 @@
 
 namespace {
 
-const char kMug[] = "陶瓷马克杯";  // single specification "350ml", 380 g
-const char kHoney[] = "槐花蜂蜜";  // single specification "500g", never weighed
-const char kCoffee[] = "挂耳咖啡"; // specifications 01 "中度烘焙", 02 "深度烘焙", never weighed
+const char kMug[] = "陶瓷马克杯";  // single variant "350ml", 380 g
+const char kHoney[] = "槐花蜂蜜";  // single variant "500g", never weighed
+const char kCoffee[] = "挂耳咖啡"; // variants 01 "中度烘焙", 02 "深度烘焙", never weighed
 const char kReplace[] = "是否替换原有的重量?";
 
 // The weighing on a demo shop, at 12:00:00, with the scale (not typed weights).
@@ -96,7 +96,7 @@ void TestGoodsWeighing::lookup_data()
                                        "and SpecName = '黑色 M'"
                                     << "纯棉圆领T恤"
                                     << "黑色 M";
-    QTest::newRow("barcode and specification code")
+    QTest::newRow("barcode and variant code")
         << QStringList() << "select BarCode || '02' from G_Goods_GoodsList where GoodsName='纯棉圆领T恤'"
         << "纯棉圆领T恤"
         << "白色 L";
@@ -110,7 +110,7 @@ void TestGoodsWeighing::lookup_data()
     QTest::newRow("shorter goods barcode when the longer fails") << heads << "select 'X124'"
                                                                  << "短头商品"
                                                                  << "短头规格二";
-    QTest::newRow("code after a goods without specifications")
+    QTest::newRow("code after a goods without variants")
         << QStringList() << "select BarCode || '01' from G_Goods_GoodsList where GoodsName='陶瓷马克杯'"
         << QString() << QString();
     QTest::newRow("unknown") << QStringList() << "select 'NOSUCH'" << QString() << QString();
@@ -216,9 +216,9 @@ void TestGoodsWeighing::firstWeighing_data()
     QTest::addColumn<QString>("spec");
 
     QTest::newRow("own barcode") << u(kHoney) << QString() << "500g";
-    // Found through a join of goods and specification; the goods record is what gets the weight.
-    QTest::newRow("barcode and specification code") << u(kCoffee) << "01"
-                                                    << "中度烘焙";
+    // Found through a join of goods and variant; the goods record is what gets the weight.
+    QTest::newRow("barcode and variant code") << u(kCoffee) << "01"
+                                              << "中度烘焙";
 }
 
 void TestGoodsWeighing::firstWeighing()

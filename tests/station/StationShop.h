@@ -63,7 +63,7 @@ struct StationShop
             qFatal("demo login failed: %s", qPrintable(login.message));
         }
         addTrade(kTradeId, kWaybill, kTradeNo, 5, QString());
-        // Goods: 2 mugs of 380 g, a T-shirt of 180 g in a specification, 3 hair clips of 12.5 g.
+        // Goods: 2 mugs of 380 g, a T-shirt of 180 g in a variant, 3 hair clips of 12.5 g.
         order("insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit) values "
               "(?, 7, 0, 2, '个'), (?, 1, 3, 1, '件'), (?, 29, 0, 3, '个')",
               {kTradeId, kTradeId, kTradeId});

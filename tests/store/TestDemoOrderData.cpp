@@ -298,8 +298,8 @@ void TestDemoOrderData::extraWaybillsInRemarks()
 
 void TestDemoOrderData::goodsLinesFitTheCatalogue()
 {
-    // Lines name existing goods; SpecID 0 exactly for goods without specifications, otherwise a
-    // specification of that goods; quantities are positive.
+    // Lines name existing goods; SpecID 0 exactly for goods without variants, otherwise a
+    // variant of that goods; quantities are positive.
     QCOMPARE(scalar(QStringLiteral(
                         "select count(*) from G_Trade_GoodsList l left join G_Goods_GoodsList g on "
                         "g.GoodsID=l.GoodsID "
@@ -345,7 +345,7 @@ void TestDemoOrderData::barcodesResolve()
         if (goods.value(2).toInt() != 1) {
             continue;
         }
-        // A specification's label: the product barcode followed by the specification code.
+        // A variant's label: the product barcode followed by the variant code.
         QSqlQuery specs(m_shop->db());
         specs.prepare(
             QStringLiteral("select SpecID, SpecName, SpecCode from G_Goods_GoodsSpec where GoodsID=?"));
@@ -503,7 +503,7 @@ void TestDemoOrderData::stationStatementsRun_data()
         << "select GoodsID,SpecID,SellCount,Unit from G_Trade_GoodsList where TradeID=?" << 1;
     QTest::newRow("goods record")
         << "select GoodsName,Weight,GoodsSpec from G_Goods_GoodsList where GoodsID=?" << 1;
-    QTest::newRow("specification") << "select SpecName from G_Goods_GoodsSpec where SpecID=?" << 1;
+    QTest::newRow("variant") << "select SpecName from G_Goods_GoodsSpec where SpecID=?" << 1;
     QTest::newRow("package weight") << "select PackageWeight  from G_Cfg_PackageList where PackageName=?"
                                     << 1;
     QTest::newRow("barcode check") << "select * from G_Cfg_Sys where RecID=54" << 0;

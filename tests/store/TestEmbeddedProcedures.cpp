@@ -74,7 +74,7 @@ private:
     std::unique_ptr<TempDataFolder> m_folder;
     std::unique_ptr<SqlConnection> m_connection;
     QString m_path;
-    // A goods with specifications and one without, both from the demo catalogue.
+    // A goods with variants and one without, both from the demo catalogue.
     GoodsLine m_spec{0, 0, 1};
     GoodsLine m_plain{0, 0, 1};
 };
@@ -198,7 +198,7 @@ void TestEmbeddedProcedures::stockOutCheck_data()
 {
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("stockedOut");
-    QTest::addColumn<int>("stockOfSpec");  // stock set for the goods with specifications
+    QTest::addColumn<int>("stockOfSpec");  // stock set for the goods with variants
     QTest::addColumn<QString>("tradeId");  // kMade: the trade made for the row
     QTest::addColumn<QString>("expected"); // "short": 库存不足 naming that goods
 
@@ -228,7 +228,7 @@ void TestEmbeddedProcedures::stockOutCheck()
     QFETCH(QString, tradeId);
     QFETCH(QString, expected);
 
-    // The goods with specifications is asked for 5 over two lines: stock must cover their sum.
+    // The goods with variants is asked for 5 over two lines: stock must cover their sum.
     const QString made =
         addTrade(status, stockedOut,
                  {GoodsLine{m_spec.goodsId, m_spec.specId, 2}, GoodsLine{m_plain.goodsId, 0, 1},

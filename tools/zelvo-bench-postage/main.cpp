@@ -63,7 +63,10 @@ const QStringList& towns()
 class Filler
 {
 public:
-    explicit Filler(QSqlDatabase& db) : m_normal(db), m_special1(db), m_special2(db)
+    explicit Filler(QSqlDatabase& db)
+        : m_normal(db)
+        , m_special1(db)
+        , m_special2(db)
     {
         m_normal.prepare(
             QStringLiteral("insert into rule (Express, Province, RuleIndex, StartWeight, EndWeight, "

@@ -98,7 +98,7 @@ int main(int argc, char* argv[])
     const double seconds = timer.elapsed() / 1000.0;
     const double megabytes = QFileInfo(path).size() / (1024.0 * 1024.0);
     out << QStringLiteral("%1: %2 trades (%3 ready to ship, %4 shipped), %5 goods lines, %6 goods with %7 "
-                          "specifications, %8 customers, %9 log lines; seed %10; %11 s, %12 MB")
+                          "variants, %8 customers, %9 log lines; seed %10; %11 s, %12 MB")
                .arg(path)
                .arg(summary.trades)
                .arg(summary.readyToShip)

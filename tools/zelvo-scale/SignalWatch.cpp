@@ -7,7 +7,8 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-SignalWatch::SignalWatch(QObject* parent) : QObject(parent)
+SignalWatch::SignalWatch(QObject* parent)
+    : QObject(parent)
 {
     sigset_t set;
     sigemptyset(&set);

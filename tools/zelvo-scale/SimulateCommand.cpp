@@ -18,8 +18,10 @@ class SimulatedScale : public QObject
 {
 public:
     SimulatedScale(PseudoTerminal& line, int scaleTypeIndex, double weight, int intervalMs)
-        : m_line(line), m_scaleTypeIndex(scaleTypeIndex), m_weight(weight),
-          m_stdin(STDIN_FILENO, QSocketNotifier::Read)
+        : m_line(line)
+        , m_scaleTypeIndex(scaleTypeIndex)
+        , m_weight(weight)
+        , m_stdin(STDIN_FILENO, QSocketNotifier::Read)
     {
         m_timer.setInterval(intervalMs);
         connect(&m_timer, &QTimer::timeout, this,

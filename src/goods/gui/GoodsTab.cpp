@@ -29,7 +29,9 @@ public:
 
 } // namespace
 
-GoodsTab::GoodsTab(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::GoodsTab>())
+GoodsTab::GoodsTab(QWidget* parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::GoodsTab>())
 {
     m_ui->setupUi(this);
     m_ui->Count->lineEdit()->setMaxLength(5);

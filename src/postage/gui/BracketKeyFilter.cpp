@@ -27,7 +27,10 @@ bool isDigitKey(const QKeyEvent* key)
 
 } // namespace
 
-BracketKeyFilter::BracketKeyFilter(QObject* parent) : QObject(parent) {}
+BracketKeyFilter::BracketKeyFilter(QObject* parent)
+    : QObject(parent)
+{
+}
 
 void BracketKeyFilter::watchWeightBox(QLineEdit* box)
 {

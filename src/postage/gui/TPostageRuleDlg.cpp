@@ -21,8 +21,11 @@ enum Column
 
 TPostageRuleDlg::TPostageRuleDlg(QSqlDatabase& postageDb, Prompter& prompter, TRuleDlg& ruleDlg,
                                  QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TPostageRuleDlg>()), m_db(postageDb), m_prompter(prompter),
-      m_ruleDlg(ruleDlg)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TPostageRuleDlg>())
+    , m_db(postageDb)
+    , m_prompter(prompter)
+    , m_ruleDlg(ruleDlg)
 {
     m_ui->setupUi(this);
     m_ui->ListView1->setColumnWidth(Number, 40);

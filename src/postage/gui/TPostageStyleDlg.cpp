@@ -7,8 +7,11 @@
 
 TPostageStyleDlg::TPostageStyleDlg(QSqlDatabase& postageDb, Prompter& prompter,
                                    TPostageRuleDlg& postageRuleDlg, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TPostageStyleDlg>()), m_db(postageDb), m_prompter(prompter),
-      m_postageRuleDlg(postageRuleDlg)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TPostageStyleDlg>())
+    , m_db(postageDb)
+    , m_prompter(prompter)
+    , m_postageRuleDlg(postageRuleDlg)
 {
     m_ui->setupUi(this);
     connect(m_ui->BtnCommon, &QPushButton::clicked, this, &TPostageStyleDlg::BtnCommonClick);

@@ -47,8 +47,11 @@ void setAllChecks(QListWidget* list, Qt::CheckState state)
 } // namespace
 
 TRuleDlg::TRuleDlg(QSqlDatabase& postageDb, Prompter& prompter, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TRuleDlg>()), m_db(postageDb), m_prompter(prompter),
-      m_keys(new BracketKeyFilter(this))
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TRuleDlg>())
+    , m_db(postageDb)
+    , m_prompter(prompter)
+    , m_keys(new BracketKeyFilter(this))
 {
     m_ui->setupUi(this);
 

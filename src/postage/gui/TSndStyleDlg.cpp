@@ -20,9 +20,14 @@ enum Column
 TSndStyleDlg::TSndStyleDlg(QSqlDatabase& postageDb, Prompter& prompter, TPostageStyleDlg& postageStyleDlg,
                            TPostageRuleDlg& postageRuleDlg, std::function<bool()> orderDatabaseOpen,
                            std::function<QStringList()> companyNames, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TSndStyleDlg>()), m_db(postageDb), m_prompter(prompter),
-      m_postageStyleDlg(postageStyleDlg), m_postageRuleDlg(postageRuleDlg),
-      m_orderDatabaseOpen(std::move(orderDatabaseOpen)), m_companyNames(std::move(companyNames))
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TSndStyleDlg>())
+    , m_db(postageDb)
+    , m_prompter(prompter)
+    , m_postageStyleDlg(postageStyleDlg)
+    , m_postageRuleDlg(postageRuleDlg)
+    , m_orderDatabaseOpen(std::move(orderDatabaseOpen))
+    , m_companyNames(std::move(companyNames))
 {
     m_ui->setupUi(this);
     connect(m_ui->BtnAdd, &QPushButton::clicked, this, &TSndStyleDlg::BtnAddClick);

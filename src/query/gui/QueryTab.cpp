@@ -18,7 +18,9 @@ void refill(QComboBox* box, const QStringList& entries)
 }
 } // namespace
 
-QueryTab::QueryTab(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::QueryTab>())
+QueryTab::QueryTab(QWidget* parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::QueryTab>())
 {
     m_ui->setupUi(this);
     m_ui->ButtonUp->setEnabled(false);

@@ -13,8 +13,13 @@
 
 TElectronicScaleSetDlg::TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& prompter,
                                                const ScaleState& state, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TElectronicScaleSetDlg>()), m_db(loginDb),
-      m_prompter(prompter), m_state(state), m_chosenPort(state.portNumber), m_chosenType(state.scaleTypeIndex)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::TElectronicScaleSetDlg>())
+    , m_db(loginDb)
+    , m_prompter(prompter)
+    , m_state(state)
+    , m_chosenPort(state.portNumber)
+    , m_chosenType(state.scaleTypeIndex)
 {
     m_ui->setupUi(this);
     m_ui->Range->installEventFilter(this);

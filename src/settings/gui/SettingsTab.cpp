@@ -1,7 +1,9 @@
 #include "settings/gui/SettingsTab.h"
 #include "ui_SettingsTab.h"
 
-SettingsTab::SettingsTab(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::SettingsTab>())
+SettingsTab::SettingsTab(QWidget* parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::SettingsTab>())
 {
     m_ui->setupUi(this);
 }
