@@ -119,6 +119,9 @@ TFunctionsDlg::~TFunctionsDlg()
     if (!m_context.loginWindowClosed) {
         m_scaleReader->requestStop();
     }
+    // The tabs work with the scale and the reader held here: they go first.
+    delete m_scanTab;
+    delete m_goodsTab;
 }
 
 void TFunctionsDlg::loadSettings()
