@@ -164,6 +164,32 @@ void WeightDecoder::resetBufferC()
     m_bufferC.fill('l');
 }
 
+// '-' marks a negative weight, 'b' or 'p' a wrong unit, until the frame ends.
+bool WeightDecoder::takeMarker(char byte)
+{
+    if (byte == '-') {
+        m_frameState = StateNegative;
+        return true;
+    }
+    if (byte == 'b' || byte == 'p') {
+        m_frameState = StateWrongUnit;
+        return true;
+    }
+    return false;
+}
+
+// The warning a marked frame shows in place of its weight; none for an unmarked frame.
+std::optional<QString> WeightDecoder::markedText() const
+{
+    if (m_frameState == StateNegative) {
+        return negativeText();
+    }
+    if (m_frameState == StateWrongUnit) {
+        return wrongUnitText();
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> WeightDecoder::protocolA(char byte)
 {
     if (m_synchronising) {
@@ -178,14 +204,10 @@ std::optional<QString> WeightDecoder::protocolA(char byte)
         }
         return std::nullopt;
     }
+    if (takeMarker(byte)) {
+        return std::nullopt;
+    }
     switch (byte) {
-    case '-':
-        m_frameState = StateNegative;
-        return std::nullopt;
-    case 'b':
-    case 'p':
-        m_frameState = StateWrongUnit;
-        return std::nullopt;
     case LineFeed:
         m_text.clear();
         m_frameState = StateNormal;
@@ -195,11 +217,8 @@ std::optional<QString> WeightDecoder::protocolA(char byte)
     default:
         return std::nullopt;
     }
-    if (m_frameState == StateNegative) {
-        return negativeText();
-    }
-    if (m_frameState == StateWrongUnit) {
-        return wrongUnitText();
+    if (const auto marked = markedText()) {
+        return marked;
     }
     // Text and state stay until the LF, so a second CR shows the formatted text again.
     const auto value = toSingle(m_text);
@@ -225,14 +244,10 @@ std::optional<QString> WeightDecoder::protocolB(char byte)
         }
         return std::nullopt;
     }
+    if (takeMarker(byte)) {
+        return std::nullopt;
+    }
     switch (byte) {
-    case '-':
-        m_frameState = StateNegative;
-        return std::nullopt;
-    case 'b':
-    case 'p':
-        m_frameState = StateWrongUnit;
-        return std::nullopt;
     case LineFeed:
         m_text.clear();
         m_frameState = StateNormal;
@@ -243,11 +258,8 @@ std::optional<QString> WeightDecoder::protocolB(char byte)
     default:
         return std::nullopt;
     }
-    if (m_frameState == StateNegative) {
-        return negativeText();
-    }
-    if (m_frameState == StateWrongUnit) {
-        return wrongUnitText();
+    if (const auto marked = markedText()) {
+        return marked;
     }
     return finishBufferFrame(m_bufferB.data(), 8);
 }
@@ -302,25 +314,17 @@ std::optional<QString> WeightDecoder::protocolD(char byte)
         }
         return std::nullopt;
     }
+    if (takeMarker(byte)) {
+        return std::nullopt;
+    }
     switch (byte) {
-    case '-':
-        m_frameState = StateNegative;
-        return std::nullopt;
-    case 'b':
-    case 'p':
-        m_frameState = StateWrongUnit;
-        return std::nullopt;
     case '=':
         break;
     default:
         return std::nullopt;
     }
-    std::optional<QString> shown;
-    if (m_frameState == StateNegative) {
-        shown = negativeText();
-    } else if (m_frameState == StateWrongUnit) {
-        shown = wrongUnitText();
-    } else if (!m_text.empty()) {
+    std::optional<QString> shown = markedText();
+    if (!shown && !m_text.empty()) {
         if (const auto value = toSingle(m_text)) {
             if (isOverRange(*value)) {
                 m_text = overRangeUtf8();

@@ -43,6 +43,8 @@ public:
     void resynchronise();
 
 private:
+    bool takeMarker(char byte);
+    std::optional<QString> markedText() const;
     std::optional<QString> protocolA(char byte);
     std::optional<QString> protocolB(char byte);
     std::optional<QString> protocolC(char byte);
