@@ -1,5 +1,7 @@
 #include "app/ConnectionSettings.h"
 
+#include "base/Texts.h"
+
 #include "app/ServerRow.h"
 
 ConnectionSettings::Result ConnectionSettings::save(QSqlDatabase& loginDb, const ServerSettings& typed)
@@ -8,7 +10,7 @@ ConnectionSettings::Result ConnectionSettings::save(QSqlDatabase& loginDb, const
         return {Outcome::EmptyField, QStringLiteral("输入不能为空!")};
     }
     if (!ServerRow::write(loginDb, typed)) {
-        return {Outcome::WriteFailed, QStringLiteral("程序配置文件访问失败!")};
+        return {Outcome::WriteFailed, QString::fromUtf8(Texts::kConfigAccessFailed)};
     }
     return {Outcome::Saved, QStringLiteral("数据库配置修改成功,请退出重新启动程序!")};
 }

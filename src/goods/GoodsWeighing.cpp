@@ -1,8 +1,10 @@
 #include "goods/GoodsWeighing.h"
 
-#include "app/DateFormats.h"
-#include "app/Prompter.h"
-#include "app/SoundPlayer.h"
+#include "base/Sounds.h"
+
+#include "base/DateFormats.h"
+#include "base/Prompter.h"
+#include "base/SoundPlayer.h"
 #include "goods/GoodsInputRules.h"
 #include "goods/GoodsLogSink.h"
 #include "goods/GoodsLookup.h"
@@ -162,7 +164,7 @@ void GoodsWeighing::focusNext()
 void GoodsWeighing::report(const QString& afterTime, bool success)
 {
     m_log.insertFirst(m_clock().toString(QString::fromLatin1(DateFormats::kTime)) + afterTime);
-    m_sounds.play(success ? QStringLiteral("True.wav") : QStringLiteral("False.wav"));
+    m_sounds.play(success ? QString::fromLatin1(Sounds::kSuccess) : QString::fromLatin1(Sounds::kFailure));
 }
 
 bool GoodsWeighing::barcodeKey(QChar key)
@@ -178,7 +180,7 @@ bool GoodsWeighing::weightKey(QChar key)
 {
     if (key == QChar(GoodsInputRules::kEnter)) {
         if (typedWeights() && !m_enterHandled && !m_view.isManualWeightChecked()) {
-            m_sounds.play(QStringLiteral("Ding.wav"));
+            m_sounds.play(QString::fromLatin1(Sounds::kDing));
             m_view.focusBarcode();
             m_enterHandled = true;
         }

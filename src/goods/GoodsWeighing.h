@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scale/ScaleTypes.h"
 #include <QChar>
 #include <QString>
 #include <QTime>
@@ -20,8 +21,6 @@ class SoundPlayer;
 class GoodsWeighing
 {
 public:
-    // The scale type whose weights are typed; no reader runs with it.
-    static constexpr int kTypedScaleTypeIndex = 3;
     // The log is started afresh once it holds this many lines.
     static constexpr int kLogLines = 50;
 
@@ -55,7 +54,7 @@ public:
     void focusBarcode();
 
 private:
-    bool typedWeights() const { return m_scaleTypeIndex == kTypedScaleTypeIndex; }
+    bool typedWeights() const { return m_scaleTypeIndex == kManualScaleTypeIndex; }
     // A line of the log headed by the time of day, with the sound of its outcome.
     void report(const QString& afterTime, bool success);
     void showGoods(const QString& name, const QString& spec, const QString& weight);

@@ -1,10 +1,10 @@
 #include "postage/DemoPostageRules.h"
 
+#include "base/Transaction.h"
 #include "postage/PostageStyles.h"
 #include "postage/PostageTables.h"
 #include "postage/PostageText.h"
 #include "postage/RuleSave.h"
-#include "postage/ScopedTransaction.h"
 
 #include <QDateTime>
 #include <QSqlError>
@@ -138,7 +138,7 @@ bool fillDemoPostageRules(QSqlDatabase& postageDb, const QStringList& expressNam
     if (!createPostageTables(postageDb, error)) {
         return false;
     }
-    ScopedTransaction transaction(postageDb);
+    Transaction transaction(postageDb);
     if (!transaction.isOpen()) {
         if (error) {
             *error = postageDb.lastError().text();

@@ -1,8 +1,10 @@
 #include "postage/PostageCharge.h"
 
-#include "app/Prompter.h"
+#include "base/Texts.h"
+
+#include "base/Prompter.h"
+#include "base/ReportSink.h"
 #include "postage/PostageText.h"
-#include "station/ReportSink.h"
 
 QString noPostageRuleText()
 {
@@ -33,7 +35,7 @@ PostageCharge CalculatePostage(PostageRuleFinder& finder, const PostageTrade& tr
     PostageRuleMatch match;
     QString error;
     if (!finder.find(trade, weight, &match, &error)) {
-        prompter.inform(QStringLiteral("计算邮资错误!"));
+        prompter.inform(QString::fromUtf8(Texts::kPostageError));
         return charge;
     }
     if (!match.found) {
@@ -43,7 +45,7 @@ PostageCharge CalculatePostage(PostageRuleFinder& finder, const PostageTrade& tr
     }
     const std::optional<double> fee = PostageFee(weight, match);
     if (!fee) {
-        prompter.inform(QStringLiteral("计算邮资错误!"));
+        prompter.inform(QString::fromUtf8(Texts::kPostageError));
         return charge;
     }
     charge.fee = *fee;

@@ -1,7 +1,7 @@
 #include "postage/RuleBook.h"
 
+#include "base/Transaction.h"
 #include "postage/PostageText.h"
-#include "postage/ScopedTransaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -87,7 +87,7 @@ bool hasBinding(QSqlDatabase& db, const QString& express, RuleStyle style, bool*
 
 bool deleteAllRules(QSqlDatabase& db, const QString& express, RuleStyle style, QString* error)
 {
-    ScopedTransaction transaction(db);
+    Transaction transaction(db);
     if (!transaction.isOpen()) {
         return failed(db, error);
     }
@@ -264,7 +264,7 @@ bool deleteRule(QSqlDatabase& db, const QString& express, RuleStyle style, const
                 QString* error)
 {
     const QString table = PostageStyle::table(style);
-    ScopedTransaction transaction(db);
+    Transaction transaction(db);
     if (!transaction.isOpen()) {
         return failed(db, error);
     }

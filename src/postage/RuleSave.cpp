@@ -1,9 +1,11 @@
 #include "postage/RuleSave.h"
 
-#include "app/Prompter.h"
+#include "base/Texts.h"
+
+#include "base/Prompter.h"
+#include "base/Transaction.h"
 #include "postage/PostageStyles.h"
 #include "postage/PostageText.h"
-#include "postage/ScopedTransaction.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -267,7 +269,7 @@ RuleSaveOutcome saveNormal(QSqlDatabase& db, const RuleDraft& draft, const QVect
         provinces.append(province);
     }
     if (!provinces.isEmpty()) {
-        ScopedTransaction transaction(db);
+        Transaction transaction(db);
         if (!transaction.isOpen()) {
             writer.beginFailed();
             return RuleSaveOutcome::Failed;
@@ -325,7 +327,7 @@ RuleSaveOutcome saveSpecial(QSqlDatabase& db, RuleStyle style, const RuleDraft& 
         typle = region.city.isEmpty() ? 2 : (region.town.isEmpty() ? 1 : 3);
     }
 
-    ScopedTransaction transaction(db);
+    Transaction transaction(db);
     if (!transaction.isOpen()) {
         writer.beginFailed();
         return RuleSaveOutcome::Failed;
@@ -411,7 +413,7 @@ RuleSaveOutcome SaveRule(QSqlDatabase& db, const RuleDraft& draft, const QDateTi
         return RuleSaveOutcome::Refused;
     }
     if (!db.isOpen()) {
-        prompter.inform(QStringLiteral("程序配置文件访问失败!"));
+        prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
         return RuleSaveOutcome::Failed;
     }
     if (style == RuleStyle::Normal) {

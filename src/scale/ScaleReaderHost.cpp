@@ -1,6 +1,6 @@
 #include "scale/ScaleReaderHost.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "scale/TComThread.h"
 
 namespace {

@@ -1,6 +1,8 @@
 #include "scale/ScaleSettingsApply.h"
 
-#include "app/Prompter.h"
+#include "base/Texts.h"
+
+#include "base/Prompter.h"
 #include "scale/ComDeviceMap.h"
 #include "scale/ScaleInputRules.h"
 #include "scale/ScaleReaderHost.h"
@@ -22,8 +24,8 @@ ReaderConfig readerConfigFor(const ScaleState& state, QSqlDatabase& loginDb)
 
 void startAtShow(const ScaleState& state, QSqlDatabase& loginDb, ScaleReaderHost& host, ScaleView& view)
 {
-    if (state.scaleTypeIndex == ManualEntryIndex) {
-        view.setManualWeightCaptions(QStringLiteral("记住"));
+    if (state.scaleTypeIndex == kManualScaleTypeIndex) {
+        view.setManualWeightCaptions(QString::fromUtf8(Texts::kRemember));
         view.setScanWeightReadOnly(false);
         view.setGoodsWeightReadOnly(false);
         view.clearWeights();
@@ -52,7 +54,7 @@ bool apply(const ScaleChoice& choice, ScaleState& state, QSqlDatabase& loginDb, 
         return false;
     }
     const QString device = choice.device.trimmed();
-    if (choice.scaleTypeIndex != ManualEntryIndex && device.isEmpty()) {
+    if (choice.scaleTypeIndex != kManualScaleTypeIndex && device.isEmpty()) {
         prompter.inform(QStringLiteral("未填写串口设备!"));
         return false;
     }
@@ -74,8 +76,8 @@ bool apply(const ScaleChoice& choice, ScaleState& state, QSqlDatabase& loginDb, 
     // At most one reader: the old one has ended before anything else happens.
     host.stopAndWait();
 
-    if (state.scaleTypeIndex == ManualEntryIndex) {
-        view.setManualWeightCaptions(QStringLiteral("记住"));
+    if (state.scaleTypeIndex == kManualScaleTypeIndex) {
+        view.setManualWeightCaptions(QString::fromUtf8(Texts::kRemember));
         view.setScanWeightReadOnly(false);
         view.setGoodsWeightReadOnly(false);
         view.clearWeights();

@@ -2,6 +2,8 @@
 
 #include "scale/ReaderConfig.h"
 
+#include "scale/ScaleTypes.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -36,8 +38,6 @@ struct ScaleChoice
 };
 
 namespace ScaleSettingsApply {
-
-constexpr int ManualEntryIndex = 3;
 
 // The reader the main window creates for these settings; the port number is looked up as a
 // device in login.db.

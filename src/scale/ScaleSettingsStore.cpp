@@ -1,5 +1,7 @@
 #include "scale/ScaleSettingsStore.h"
 
+#include "base/Transaction.h"
+
 #include "scale/ComDeviceMap.h"
 
 #include <QSqlError>
@@ -36,8 +38,9 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QStri
 // Appends a scale model after the last row and raises the listed count, both or neither.
 bool appendType(QSqlDatabase& db, int newCount, const QString& name, QString* error)
 {
-    if (!db.transaction()) {
-        return fail(error, db.lastError().text());
+    Transaction transaction(db);
+    if (!transaction.isOpen()) {
+        return fail(error, transaction.beginError());
     }
     QSqlQuery query(db);
     const bool done =
@@ -46,15 +49,7 @@ bool appendType(QSqlDatabase& db, int newCount, const QString& name, QString* er
             QStringLiteral("insert into ScaleTypel(ID, ScaleName, ScaleRange) "
                            "select coalesce(max(ID), 0) + 1, ?, ? from ScaleTypel"),
             {name, QStringLiteral("30")}, error);
-    if (!done) {
-        db.rollback();
-        return false;
-    }
-    if (!db.commit()) {
-        db.rollback();
-        return fail(error, db.lastError().text());
-    }
-    return true;
+    return done && transaction.commit(error);
 }
 
 } // namespace
@@ -133,13 +128,11 @@ std::optional<TypeValues> typeValues(QSqlDatabase& db, int id)
 bool storeChoice(QSqlDatabase& db, int portNumber, int scaleTypeIndex, const QString& range,
                  const QString& baudRate, const QString& device, QString* error)
 {
-    if (!db.transaction()) {
-        return fail(error, db.lastError().text());
+    Transaction transaction(db);
+    if (!transaction.isOpen()) {
+        return fail(error, transaction.beginError());
     }
-    auto abandon = [&](const QString& why) {
-        db.rollback();
-        return fail(error, why);
-    };
+    auto abandon = [&](const QString& why) { return fail(error, why); };
     QString why;
     QSqlQuery query(db);
     if (!run(query, QStringLiteral("update Initialization set Com = ?, ScaleType = ? where ID = 1"),
@@ -161,10 +154,7 @@ bool storeChoice(QSqlDatabase& db, int portNumber, int scaleTypeIndex, const QSt
             return abandon(why);
         }
     }
-    if (!db.commit()) {
-        return abandon(db.lastError().text());
-    }
-    return true;
+    return transaction.commit(error);
 }
 
 } // namespace ScaleSettingsStore

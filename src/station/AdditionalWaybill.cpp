@@ -1,8 +1,10 @@
 #include "station/AdditionalWaybill.h"
 
-#include "app/Prompter.h"
+#include "base/Texts.h"
+
+#include "base/Prompter.h"
+#include "base/ReportSink.h"
 #include "postage/PostageCharge.h"
-#include "station/ReportSink.h"
 #include "station/ScanView.h"
 #include "station/ShipProcedure.h"
 #include "station/ShipText.h"
@@ -50,7 +52,7 @@ QString AdditionalWaybill::head() const
 ShipOutcome AdditionalWaybill::run()
 {
     if (!m_services.prompter.ask(QStringLiteral("是否扫描一票多件？"))) {
-        return fail(ShipText::head(m_scan) + QStringLiteral("不存在!"), ShipOutcome::NotFound);
+        return fail(ShipText::head(m_scan) + QString::fromUtf8(Texts::kNotFound), ShipOutcome::NotFound);
     }
     OrderDatabase& db = m_services.orderDb;
     std::optional<OrderDatabase::StationTrade> found;
@@ -64,7 +66,7 @@ ShipOutcome AdditionalWaybill::run()
         return ShipProcedure::stopOnDatabase(m_services, m_scan, TradeLookup::databaseFailure(db));
     }
     if (!found) {
-        return fail(head() + QStringLiteral("不存在!"), ShipOutcome::NotFound);
+        return fail(head() + QString::fromUtf8(Texts::kNotFound), ShipOutcome::NotFound);
     }
     const OrderDatabase::StationTrade& trade = *found;
     TradeLookup::ShowTradeSummary(m_view, trade);
@@ -123,7 +125,7 @@ ShipOutcome AdditionalWaybill::run()
     const QString totals = QStringLiteral("kg，当前总重量") +
                            ShipText::number(double(newTotalWeight) * 0.001) +
                            QStringLiteral("kg，当前总邮资为：") + ShipText::number(newTotalPostage) +
-                           QStringLiteral("元,发货成功!");
+                           QString::fromUtf8(Texts::kShippedTail);
     if (m_settings.calcWeightOnce) {
         m_services.sink.reportResult(head() + QStringLiteral("单票重量：") + weightBox + totals, true);
     } else {
@@ -131,7 +133,7 @@ ShipOutcome AdditionalWaybill::run()
             head() + QStringLiteral("单票重量：") + weightBox + QStringLiteral("kg，单票邮资：") +
                 ShipText::number(fee) + QStringLiteral("元，当前总重量") +
                 ShipText::number(double(newTotalWeight) * 0.001) + QStringLiteral("kg，当前总邮资为：") +
-                ShipText::number(newTotalPostage) + QStringLiteral("元,发货成功!"),
+                ShipText::number(newTotalPostage) + QString::fromUtf8(Texts::kShippedTail),
             true);
     }
     if (!db.addTradeLog(trade.tradeId, m_services.operatorName,

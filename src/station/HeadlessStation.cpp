@@ -1,5 +1,7 @@
 #include "station/HeadlessStation.h"
 
+#include "base/Texts.h"
+
 #include "app/LoginService.h"
 #include "app/ServerRow.h"
 #include "station/ScanOptions.h"
@@ -59,7 +61,7 @@ bool HeadlessStation::loadOptions(QString* error)
     const auto scale =
         LocalQuery::firstRow(loginDb, QStringLiteral("select ScaleType from Initialization where ID = 1"));
     if (!stored || !scale) {
-        *error = QStringLiteral("程序配置文件访问失败!");
+        *error = QString::fromUtf8(Texts::kConfigAccessFailed);
         return false;
     }
     m_scaleTypeIndex = scale->value(0).toInt() - 1;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/LoginContext.h"
-#include "app/SoundPlayer.h"
 #include "app/StationStores.h"
+#include "base/SoundPlayer.h"
 #include "station/AnsweringPrompter.h"
 #include "station/PlainScanView.h"
 #include "station/ShipOutcome.h"

@@ -1,5 +1,7 @@
 #include "station/ScanOptions.h"
 
+#include "base/Texts.h"
+
 #include "store/LocalQuery.h"
 
 #include <QSqlRecord>
@@ -39,7 +41,7 @@ StaffSetting staffFrom(const QSqlRecord& row, Staff which)
 bool notOpen(QString* error)
 {
     if (error) {
-        *error = QStringLiteral("程序配置文件访问失败!");
+        *error = QString::fromUtf8(Texts::kConfigAccessFailed);
     }
     return false;
 }

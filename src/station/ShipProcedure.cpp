@@ -1,16 +1,18 @@
 #include "station/ShipProcedure.h"
 
-#include "app/Prompter.h"
-#include "app/SoundPlayer.h"
+#include "base/Texts.h"
+
+#include "base/Prompter.h"
+#include "base/ReportSink.h"
+#include "base/SoundPlayer.h"
+#include "base/Sounds.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "station/AdditionalWaybill.h"
-#include "station/ReportSink.h"
 #include "station/ScanView.h"
 #include "station/ShipText.h"
 #include "station/StationScale.h"
 #include "station/StationServices.h"
-#include "station/StationSounds.h"
 #include "station/TradeLookup.h"
 #include "station/WeightAlarm.h"
 #include "station/WeightText.h"
@@ -20,7 +22,6 @@
 
 namespace {
 
-const char kScaleNotConnected[] = "电子秤未连接";
 const char kReadyToShip[] = "1";
 constexpr int kShippableStatus = 5;
 
@@ -114,7 +115,7 @@ ShipOutcome ShipProcedure::run()
     if (weightBox.isEmpty()) {
         return fail(ShipText::head(weightBox) + QStringLiteral("重量值错误!"));
     }
-    if (weightBox == QString::fromUtf8(kScaleNotConnected)) {
+    if (weightBox == QString::fromUtf8(Texts::kScaleNotConnected)) {
         return fail(ShipText::now() + QStringLiteral(" : 请输入重量值!"));
     }
     const std::optional<qint32> weight = WeightText::grams(weightBox);
@@ -147,7 +148,7 @@ ShipOutcome ShipProcedure::run()
         if (m_settings.multiPostId) {
             return AdditionalWaybill(m_services, m_view, m_settings, m_scan).run();
         }
-        return fail(ShipText::head(m_scan) + QStringLiteral("不存在!"), ShipOutcome::NotFound);
+        return fail(ShipText::head(m_scan) + QString::fromUtf8(Texts::kNotFound), ShipOutcome::NotFound);
     }
     const Trade trade = *found;
     TradeLookup::ShowTradeSummary(m_view, trade);
@@ -219,14 +220,14 @@ ShipOutcome ShipProcedure::run()
     }
     if (over.result != QLatin1String(kReadyToShip)) {
         m_services.prompter.inform(over.result);
-        m_services.sounds.play(QString::fromLatin1(StationSounds::kFailure));
+        m_services.sounds.play(QString::fromLatin1(Sounds::kFailure));
         return ShipOutcome::Refused;
     }
     if (!m_successReport) {
         return finish(ShipOutcome::Overweight);
     }
     m_services.sink.reportResult(ShipText::head(m_scan) + weights() + QStringLiteral("邮资为：") +
-                                     ShipText::number(m_postage) + QStringLiteral("元,发货成功!"),
+                                     ShipText::number(m_postage) + QString::fromUtf8(Texts::kShippedTail),
                                  true);
     m_view.setLastWeightText(m_view.weightText() + QStringLiteral("KG/") + ShipText::number(m_postage) +
                              QStringLiteral("元"));
@@ -253,7 +254,7 @@ std::optional<ShipOutcome> ShipProcedure::price(const Trade& trade)
     QString error;
     if (!m_services.postageDb ||
         !FindPostageRule(*m_services.postageDb, destination, m_weight, &match, &error)) {
-        return inform(QStringLiteral("计算邮资错误!"));
+        return inform(QString::fromUtf8(Texts::kPostageError));
     }
     if (!match.found) {
         reportNoPostageRule(m_services.sink, destination, m_view.weightText());
@@ -262,7 +263,7 @@ std::optional<ShipOutcome> ShipProcedure::price(const Trade& trade)
     }
     const std::optional<double> fee = PostageFee(m_weight, match);
     if (!fee) {
-        return inform(QStringLiteral("计算邮资错误!"));
+        return inform(QString::fromUtf8(Texts::kPostageError));
     }
     m_postage = *fee;
 

@@ -1,6 +1,6 @@
 #include "station/ShipText.h"
 
-#include "app/DateFormats.h"
+#include "base/DateFormats.h"
 #include "postage/PostageText.h"
 
 #include <QTime>

@@ -1,28 +1,28 @@
 #include "station/StationReport.h"
 
-#include "app/SoundPlayer.h"
-#include "station/StationSounds.h"
+#include "base/SoundPlayer.h"
+#include "base/Sounds.h"
 
 StationReport::StationReport(SoundPlayer& sounds, Listener listener)
     : m_sounds(sounds)
     , m_listener(std::move(listener))
 {
-    StationSounds::registerBuiltIn();
+    Sounds::registerBuiltIn();
 }
 
 void StationReport::reportResult(const QString& line, bool success)
 {
-    report(line, success ? StationSounds::kSuccess : StationSounds::kFailure);
+    report(line, success ? Sounds::kSuccess : Sounds::kFailure);
 }
 
 void StationReport::reportAbnormal(const QString& line)
 {
-    report(line, StationSounds::kAbnormal);
+    report(line, Sounds::kAbnormal);
 }
 
 void StationReport::reportOverweight(const QString& line)
 {
-    report(line, StationSounds::kOverweight);
+    report(line, Sounds::kOverweight);
 }
 
 void StationReport::trimLog()

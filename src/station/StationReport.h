@@ -1,6 +1,6 @@
 #pragma once
 
-#include "station/ReportSink.h"
+#include "base/ReportSink.h"
 #include "station/StationLog.h"
 
 #include <functional>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scale/ScaleTypes.h"
+
 // What the scan tab needs of the main window's scale: which type is chosen, its range, and the
 // reader to hold while a weight is typed by hand.
 class StationScale
@@ -14,5 +16,3 @@ public:
     virtual void suspendReader() = 0;
     virtual void resumeReader() = 0;
 };
-
-inline constexpr int kManualScaleTypeIndex = 3;

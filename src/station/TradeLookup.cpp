@@ -1,6 +1,6 @@
 #include "station/TradeLookup.h"
 
-#include "station/ReportSink.h"
+#include "base/ReportSink.h"
 #include "station/ScanView.h"
 #include "station/ShipSettings.h"
 #include "station/ShipText.h"

@@ -1,7 +1,7 @@
 #include "station/WeightAlarm.h"
 
-#include "app/Prompter.h"
-#include "station/ReportSink.h"
+#include "base/Prompter.h"
+#include "base/ReportSink.h"
 #include "station/TradeLookup.h"
 
 #include <QSqlError>

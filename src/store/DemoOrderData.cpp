@@ -1,5 +1,7 @@
 #include "store/DemoOrderData.h"
 
+#include "base/Transaction.h"
+
 #include "store/DemoShopCatalog.h"
 #include "store/EmbeddedOrderSchema.h"
 #include "store/SqlConnection.h"
@@ -919,19 +921,17 @@ bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& option
                      &message)) {
             return false;
         }
-        if (!db.transaction()) {
-            message = db.lastError().text();
-            return false;
-        }
-        DemoShopWriter writer(db, options);
-        if (!createEmbeddedOrderTables(db, &message) || !writer.write(&message) ||
-            !createEmbeddedOrderIndexes(db, &message)) {
-            db.rollback();
-            return false;
-        }
-        if (!db.commit()) {
-            message = db.lastError().text();
-            return false;
+        {
+            Transaction transaction(db);
+            if (!transaction.isOpen()) {
+                message = transaction.beginError();
+                return false;
+            }
+            DemoShopWriter writer(db, options);
+            if (!createEmbeddedOrderTables(db, &message) || !writer.write(&message) ||
+                !createEmbeddedOrderIndexes(db, &message) || !transaction.commit(&message)) {
+                return false;
+            }
         }
         if (!execAll(db, {"PRAGMA journal_mode = DELETE", "PRAGMA synchronous = FULL", "ANALYZE"},
                      &message)) {

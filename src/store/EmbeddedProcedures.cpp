@@ -1,5 +1,7 @@
 #include "store/EmbeddedProcedures.h"
 
+#include "base/Transaction.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QLocale>
@@ -19,90 +21,20 @@ const QString kWrongStatus = QStringLiteral("订单状态错误");
 const QString kStockedOut = QStringLiteral("订单已出库");
 const QString kShipped = QStringLiteral("订单已发货");
 
+QString databaseError(const QString& text)
+{
+    return QStringLiteral("数据库错误:") + text;
+}
+
 QString databaseError(const QSqlError& error)
 {
-    return QStringLiteral("数据库错误:") + error.text();
+    return databaseError(error.text());
 }
 
 QString nowText()
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
-
-// One procedure's unit of work. BEGIN IMMEDIATE takes the write lock before the first read, so two
-// stations shipping at once queue up instead of failing when both try to turn a read into a write.
-// Inside a transaction the caller opened, a savepoint stands in for it.
-class ProcedureTransaction
-{
-public:
-    explicit ProcedureTransaction(QSqlDatabase& db)
-        : m_db(db)
-    {
-    }
-    ~ProcedureTransaction() { rollback(); }
-    ProcedureTransaction(const ProcedureTransaction&) = delete;
-    ProcedureTransaction& operator=(const ProcedureTransaction&) = delete;
-
-    bool begin(QString* error)
-    {
-        QSqlQuery query(m_db);
-        if (query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-            m_mode = Mode::Transaction;
-            return true;
-        }
-        const QSqlError beginError = query.lastError();
-        if (beginError.text().contains(QLatin1String("within a transaction")) &&
-            query.exec(QStringLiteral("SAVEPOINT zelvo_procedure"))) {
-            m_mode = Mode::Savepoint;
-            return true;
-        }
-        *error = databaseError(beginError);
-        return false;
-    }
-
-    bool commit(QString* error)
-    {
-        bool ok = false;
-        QSqlError commitError;
-        if (m_mode == Mode::Transaction) {
-            ok = m_db.commit();
-            commitError = m_db.lastError();
-        } else if (m_mode == Mode::Savepoint) {
-            QSqlQuery query(m_db);
-            ok = query.exec(QStringLiteral("RELEASE SAVEPOINT zelvo_procedure"));
-            commitError = query.lastError();
-        }
-        if (!ok) {
-            *error = databaseError(commitError);
-            rollback();
-            return false;
-        }
-        m_mode = Mode::None;
-        return true;
-    }
-
-private:
-    void rollback()
-    {
-        if (m_mode == Mode::Transaction) {
-            m_db.rollback();
-        } else if (m_mode == Mode::Savepoint) {
-            QSqlQuery query(m_db);
-            query.exec(QStringLiteral("ROLLBACK TO SAVEPOINT zelvo_procedure"));
-            query.exec(QStringLiteral("RELEASE SAVEPOINT zelvo_procedure"));
-        }
-        m_mode = Mode::None;
-    }
-
-    enum class Mode
-    {
-        None,
-        Transaction,
-        Savepoint
-    };
-    QSqlDatabase& m_db;
-    Mode m_mode = Mode::None;
-};
 
 // The trade key is handled as text by callers; the embedded store keys trades by integer. Text that
 // is no number names no trade.
@@ -228,10 +160,10 @@ bool insertLog(QSqlDatabase& db, qint64 key, const QString& operatorName, const 
 
 QString tradeStockOutCheck(QSqlDatabase& db, const QString& tradeId)
 {
-    ProcedureTransaction transaction(db);
+    Transaction transaction(db, Transaction::Lock::Immediate);
     QString error;
-    if (!transaction.begin(&error)) {
-        return error;
+    if (!transaction.isOpen()) {
+        return databaseError(transaction.beginError());
     }
     qint64 key = 0;
     QList<Demand> demands;
@@ -240,7 +172,7 @@ QString tradeStockOutCheck(QSqlDatabase& db, const QString& tradeId)
         return result;
     }
     if (!transaction.commit(&error)) {
-        return error;
+        return databaseError(error);
     }
     return kOk;
 }
@@ -248,9 +180,9 @@ QString tradeStockOutCheck(QSqlDatabase& db, const QString& tradeId)
 bool tradeStockOut(QSqlDatabase& db, const QString& tradeId, const QString& operatorName, QString* error)
 {
     QString reason;
-    ProcedureTransaction transaction(db);
-    if (!transaction.begin(&reason)) {
-        *error = reason;
+    Transaction transaction(db, Transaction::Lock::Immediate);
+    if (!transaction.isOpen()) {
+        *error = databaseError(transaction.beginError());
         return false;
     }
     qint64 key = 0;
@@ -291,7 +223,11 @@ bool tradeStockOut(QSqlDatabase& db, const QString& tradeId, const QString& oper
     if (!insertLog(db, key, operatorName, QStringLiteral("订单出库"), nowText(), error)) {
         return false;
     }
-    return transaction.commit(error);
+    if (!transaction.commit(error)) {
+        *error = databaseError(*error);
+        return false;
+    }
+    return true;
 }
 
 QString tradeOver(QSqlDatabase& db, const QString& tradeId, const QString& packer, const QString& package,
@@ -309,10 +245,10 @@ QString tradeOver(QSqlDatabase& db, const QString& tradeId, const QString& packe
         return kTradeMissing;
     }
 
-    ProcedureTransaction transaction(db);
+    Transaction transaction(db, Transaction::Lock::Immediate);
     QString error;
-    if (!transaction.begin(&error)) {
-        return error;
+    if (!transaction.isOpen()) {
+        return databaseError(transaction.beginError());
     }
     const std::optional<TradeState> trade = readTrade(db, *key, &error);
     if (!trade) {
@@ -353,7 +289,7 @@ QString tradeOver(QSqlDatabase& db, const QString& tradeId, const QString& packe
         return error;
     }
     if (!transaction.commit(&error)) {
-        return error;
+        return databaseError(error);
     }
     return kOk;
 }

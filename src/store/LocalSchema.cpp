@@ -1,5 +1,7 @@
 #include "store/LocalSchema.h"
 
+#include "base/Transaction.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -158,9 +160,10 @@ bool insertRows(Writer& w, const QString& serverIp)
 
 bool LocalSchema::createLoginTables(QSqlDatabase& db, const QString& serverIp, QString* error)
 {
-    if (!db.transaction()) {
+    Transaction transaction(db);
+    if (!transaction.isOpen()) {
         if (error) {
-            *error = db.lastError().text();
+            *error = transaction.beginError();
         }
         return false;
     }
@@ -170,9 +173,5 @@ bool LocalSchema::createLoginTables(QSqlDatabase& db, const QString& serverIp, Q
         ok = ok && writer.exec(QString::fromLatin1(statement));
     }
     ok = ok && insertRows(writer, serverIp);
-    if (!ok) {
-        db.rollback();
-        return false;
-    }
-    return db.commit();
+    return ok && transaction.commit(error);
 }

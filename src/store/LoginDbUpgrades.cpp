@@ -1,5 +1,6 @@
 #include "store/LoginDbUpgrades.h"
 
+#include "base/Transaction.h"
 #include "store/LocalSchema.h"
 
 #include <QSqlQuery>
@@ -11,17 +12,15 @@ namespace {
 // Runs the statements in one transaction; any failure rolls all of them back.
 bool runInTransaction(QSqlDatabase& db, const QStringList& statements)
 {
-    if (!db.transaction()) {
-        return false;
-    }
+    Transaction transaction(db);
     QSqlQuery query(db);
     for (const QString& statement : statements) {
-        if (!query.exec(statement)) {
-            db.rollback();
+        if (!transaction.isOpen() || !query.exec(statement)) {
             return false;
         }
     }
-    return db.commit();
+    query.finish();
+    return transaction.commit();
 }
 
 bool tableExists(QSqlDatabase& db, const QString& table)

@@ -2,6 +2,7 @@
 #include "RecordingPrompter.h"
 #include "RecordingSoundPlayer.h"
 
+#include "scale/ScaleTypes.h"
 #include "app/LoginContext.h"
 #include "app/LoginService.h"
 #include "app/ServerRow.h"
@@ -107,7 +108,7 @@ void TestMainWindow::constructionBeforeLogin()
     const QDate today = QDate::currentDate();
     QCOMPARE(f.find<QDateEdit>("DateTimePickerFrom")->date(), QDate(today.year(), today.month(), 1));
     QCOMPARE(f.find<QDateEdit>("DateTimePickerTo")->date(), today);
-    QCOMPARE(f.main->scaleTypeIndex(), TFunctionsDlg::kManualScaleTypeIndex);
+    QCOMPARE(f.main->scaleTypeIndex(), kManualScaleTypeIndex);
     QVERIFY(f.find<QCheckBox>("CheckBox4")->isChecked());
     QVERIFY(f.prompter.messages.isEmpty());
 }
@@ -250,7 +251,7 @@ void TestMainWindow::settingsButtonsOpenTheirDialogs()
                                                                             : "TElectronicScaleSetDlg"));
     }
     // Closing the scale settings changes nothing: weights stay typed.
-    QCOMPARE(f.main->scaleTypeIndex(), TFunctionsDlg::kManualScaleTypeIndex);
+    QCOMPARE(f.main->scaleTypeIndex(), kManualScaleTypeIndex);
     QVERIFY(!f.main->scaleReader().hasReader());
 }
 

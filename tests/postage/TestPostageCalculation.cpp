@@ -4,7 +4,7 @@
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "postage/PostageText.h"
-#include "station/ReportSink.h"
+#include "base/ReportSink.h"
 
 #include <QRegularExpression>
 #include <QTest>

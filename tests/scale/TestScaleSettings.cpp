@@ -141,7 +141,7 @@ void TestScaleSettings::listsShowTheSettingsInForce()
              QStringLiteral("/dev/ttyS2"));
     dialog.hide();
 
-    state.scaleTypeIndex = ScaleSettingsApply::ManualEntryIndex;
+    state.scaleTypeIndex = kManualScaleTypeIndex;
     dialog.show();
     QVERIFY(!ports->isEnabled());
 }
@@ -484,7 +484,7 @@ void TestScaleSettings::startAtShowWithTypedWeights()
     RecordingPrompter prompter;
     ScaleReaderHost host(prompter);
     FakeView view;
-    ScaleSettingsApply::startAtShow(ScaleState{1, ScaleSettingsApply::ManualEntryIndex, 9600, 30.0},
+    ScaleSettingsApply::startAtShow(ScaleState{1, kManualScaleTypeIndex, 9600, 30.0},
                                     login.db(), host, view);
     QVERIFY(!host.hasReader());
     QCOMPARE(view.caption, QStringLiteral("记住"));

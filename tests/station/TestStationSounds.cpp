@@ -5,7 +5,7 @@
 
 #include "app/gui/SoundEffectPlayer.h"
 #include "station/StationReport.h"
-#include "station/StationSounds.h"
+#include "base/Sounds.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +15,8 @@
 
 namespace {
 
-const char* const kNames[] = {StationSounds::kWelcome,  StationSounds::kSuccess,    StationSounds::kFailure,
-                              StationSounds::kAbnormal, StationSounds::kOverweight, StationSounds::kDing};
+const char* const kNames[] = {Sounds::kWelcome,  Sounds::kSuccess,    Sounds::kFailure,
+                              Sounds::kAbnormal, Sounds::kOverweight, Sounds::kDing};
 
 // Seconds of sound in a PCM WAV file; -1 when it is not one.
 double wavSeconds(const QByteArray& data)
@@ -64,7 +64,7 @@ private slots:
 
     void fileInTheCurrentDirectoryWins()
     {
-        StationSounds::registerBuiltIn();
+        Sounds::registerBuiltIn();
         TempDataFolder folder;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder.path()));

@@ -1,14 +1,14 @@
 // zelvo-bench-postage: times one postage calculation (the eight-step search, its companion statement and
 // the fee) against a Postage.db holding 10,000 rule rows over 20 express companies.
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "postage/PostageRegions.h"
 #include "postage/PostageTables.h"
 #include "postage/PostageText.h"
-#include "postage/ScopedTransaction.h"
-#include "station/ReportSink.h"
+#include "base/Transaction.h"
+#include "base/ReportSink.h"
 #include "store/SqlConnection.h"
 
 #include <QCoreApplication>
@@ -200,7 +200,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     {
-        ScopedTransaction transaction(connection.db());
+        Transaction transaction(connection.db());
         Filler filler(connection.db());
         for (int c = 0; c < kCompanies; ++c) {
             if (!filler.fillCompany(company(c))) {

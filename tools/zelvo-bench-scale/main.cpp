@@ -3,7 +3,7 @@
 //
 //   zelvo-bench-scale [--megabytes N] [--frames N]
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "scale/PseudoTerminal.h"
 #include "scale/ScaleFrames.h"
 #include "scale/ScaleReaderHost.h"

@@ -2,7 +2,7 @@
 #include "Options.h"
 #include "SignalWatch.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "scale/ScaleReaderHost.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "app/gui/SoundEffectPlayer.h"
 
-#include "station/StationSounds.h"
+#include "base/Sounds.h"
 
 #include <QDir>
 #include <QFileInfo>

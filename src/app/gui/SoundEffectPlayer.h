@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SoundPlayer.h"
+#include "base/SoundPlayer.h"
 
 #include <QObject>
 

@@ -1,4 +1,8 @@
 #include "app/gui/TFunctionsDlg.h"
+
+#include "scale/ScaleTypes.h"
+
+#include "base/Texts.h"
 #include "ui_GoodsTab.h"
 #include "ui_QueryTab.h"
 #include "ui_ScanTab.h"
@@ -6,14 +10,14 @@
 #include "ui_TFunctionsDlg.h"
 
 #include "app/LoginContext.h"
-#include "app/Prompter.h"
-#include "app/SoundPlayer.h"
 #include "app/StationStores.h"
 #include "app/gui/PanelStatusBar.h"
 #include "app/gui/TLogin.h"
 #include "app/gui/TLoginSetDlg.h"
 #include "app/gui/TPublishDlg.h"
 #include "app/gui/WeightBoxesView.h"
+#include "base/Prompter.h"
+#include "base/SoundPlayer.h"
 #include "goods/gui/GoodsTab.h"
 #include "postage/gui/TSndStyleDlg.h"
 #include "query/gui/QueryTab.h"
@@ -34,7 +38,6 @@
 #include <QProcess>
 
 namespace {
-const char kScaleNotConnected[] = "电子秤未连接";
 
 void selectAllAndFocus(QLineEdit* box)
 {
@@ -96,7 +99,7 @@ TFunctionsDlg::TFunctionsDlg(StationStores& stores, LoginContext& context, Promp
     if (m_stores.openPostage(&error)) {
         loadSettings();
     } else {
-        m_prompter.inform(QStringLiteral("程序配置文件访问失败!"));
+        m_prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
     }
 
     m_weightBoxes = std::make_unique<WeightBoxesView>(*m_scanTab, *m_goodsTab);
@@ -140,7 +143,7 @@ void TFunctionsDlg::loadSettings()
         }
         LoginDbUpgrades::addBaudRates(loginDb);
     }
-    m_scanTab->form()->Edit2->setText(QString::fromUtf8(kScaleNotConnected));
+    m_scanTab->form()->Edit2->setText(QString::fromUtf8(Texts::kScaleNotConnected));
     m_goodsTab->form()->Edit4->setText(m_scanTab->form()->Edit2->text());
     m_queryTab->resetDates(QDate::currentDate());
     m_ui->PageControl1->setCurrentIndex(0);

@@ -57,8 +57,6 @@ public:
     const ScaleState& scale() const { return m_scale; }
     ScaleReaderHost& scaleReader() const { return *m_scaleReader; }
 
-    static constexpr int kManualScaleTypeIndex = 3;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,22 +1,22 @@
 #include "app/gui/TLogin.h"
+
+#include "base/Sounds.h"
+
+#include "base/Texts.h"
 #include "ui_TLogin.h"
 
 #include "app/LoginContext.h"
 #include "app/LoginService.h"
-#include "app/Prompter.h"
 #include "app/SavedUsers.h"
 #include "app/ServerRow.h"
-#include "app/SoundPlayer.h"
 #include "app/StationStores.h"
 #include "app/gui/TLoginSetDlg.h"
+#include "base/Prompter.h"
+#include "base/SoundPlayer.h"
 #include "store/LoginDbUpgrades.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
-
-namespace {
-const char kConfigAccessFailed[] = "程序配置文件访问失败!";
-}
 
 TLogin::TLogin(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
                QWidget* parent)
@@ -37,7 +37,7 @@ TLogin::TLogin(StationStores& stores, LoginContext& context, Prompter& prompter,
 
     QString error;
     if (!m_stores.openLogin(&error)) {
-        m_prompter.inform(QString::fromUtf8(kConfigAccessFailed));
+        m_prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
     } else {
         m_context.server = ServerRow::read(m_stores.loginDb()).value_or(ServerSettings{});
         LoginDbUpgrades::addMultiWaybillColumns(m_stores.loginDb());
@@ -45,7 +45,7 @@ TLogin::TLogin(StationStores& stores, LoginContext& context, Prompter& prompter,
         m_ui->Username->setCurrentIndex(-1);
     }
     if (!m_stores.loginOpen()) {
-        m_prompter.inform(QString::fromUtf8(kConfigAccessFailed));
+        m_prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
     }
 
     connect(m_ui->LoginBtn, &QPushButton::clicked, this, &TLogin::LoginBtnClick);
@@ -112,7 +112,7 @@ void TLogin::LoginBtnClick()
         return;
     }
     hide();
-    m_sounds.play(QStringLiteral("Welcome.wav"));
+    m_sounds.play(QString::fromLatin1(Sounds::kWelcome));
     if (result.rememberFailed) {
         m_prompter.inform(result.message);
     }
@@ -132,7 +132,7 @@ void TLogin::SavepswClick()
         return;
     }
     if (!m_stores.loginOpen() || !SavedUsers::savePair(m_stores.loginDb(), name, password)) {
-        m_prompter.inform(QString::fromUtf8(kConfigAccessFailed));
+        m_prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
     }
 }
 

@@ -1,10 +1,12 @@
 #include "app/gui/TLoginSetDlg.h"
+
+#include "base/Texts.h"
 #include "ui_TLoginSetDlg.h"
 
 #include "app/ConnectionSettings.h"
-#include "app/Prompter.h"
 #include "app/ServerRow.h"
 #include "app/StationStores.h"
+#include "base/Prompter.h"
 
 #include <QKeyEvent>
 
@@ -75,7 +77,7 @@ ServerSettings TLoginSetDlg::typedValues() const
 bool TLoginSetDlg::saveTyped(Prompter& prompter)
 {
     if (!m_stores.loginOpen()) {
-        prompter.inform(QStringLiteral("程序配置文件访问失败!"));
+        prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
         return false;
     }
     const ConnectionSettings::Result result = ConnectionSettings::save(m_stores.loginDb(), typedValues());

@@ -1,7 +1,9 @@
 #include "postage/gui/TPostageRuleDlg.h"
+
+#include "base/Texts.h"
 #include "ui_TPostageRuleDlg.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "postage/gui/TRuleDlg.h"
 
 namespace {
@@ -70,7 +72,7 @@ void TPostageRuleDlg::FillRuleList()
     }
     QString error;
     if (!RuleBook::ruleSummaries(m_db, m_ui->EditSndStyle->text(), style, &m_rules, &error)) {
-        m_prompter.inform(QStringLiteral("读取邮资规则失败：") + error);
+        m_prompter.inform(QString::fromUtf8(Texts::kReadRulesFailed) + error);
         return;
     }
     for (int i = 0; i < m_rules.size(); ++i) {
@@ -91,7 +93,7 @@ const RuleBook::RuleSummary* TPostageRuleDlg::focusedRule()
 {
     const QTreeWidgetItem* item = m_ui->ListView1->currentItem();
     if (!item) {
-        m_prompter.inform(QStringLiteral("请选择规则!"));
+        m_prompter.inform(QString::fromUtf8(Texts::kChooseRule));
         return nullptr;
     }
     const int index = item->data(Number, Qt::UserRole).toInt();
@@ -116,7 +118,7 @@ void TPostageRuleDlg::BtnUpdateClick()
     RuleBook::LoadedRule loaded;
     QString error;
     if (!RuleBook::loadRule(m_db, express, style, *rule, &loaded, &error)) {
-        m_prompter.inform(QStringLiteral("读取邮资规则失败：") + error);
+        m_prompter.inform(QString::fromUtf8(Texts::kReadRulesFailed) + error);
         return;
     }
     m_ruleDlg.ResetRule();

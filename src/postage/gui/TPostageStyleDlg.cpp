@@ -1,7 +1,9 @@
 #include "postage/gui/TPostageStyleDlg.h"
+
+#include "base/Texts.h"
 #include "ui_TPostageStyleDlg.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "postage/RuleBook.h"
 #include "postage/gui/TPostageRuleDlg.h"
 
@@ -49,7 +51,7 @@ void TPostageStyleDlg::chooseStyle(RuleStyle style, const QString& exists)
         bool has = false;
         QString error;
         if (!RuleBook::hasBinding(m_db, express, style, &has, &error)) {
-            m_prompter.inform(QStringLiteral("读取邮资规则失败：") + error);
+            m_prompter.inform(QString::fromUtf8(Texts::kReadRulesFailed) + error);
             return;
         }
         if (has) {

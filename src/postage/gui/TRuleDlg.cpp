@@ -1,7 +1,7 @@
 #include "postage/gui/TRuleDlg.h"
 #include "ui_TRuleDlg.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "postage/PostageRegions.h"
 #include "postage/PostageText.h"
 #include "postage/RuleSave.h"

@@ -1,7 +1,9 @@
 #include "postage/gui/TSndStyleDlg.h"
+
+#include "base/Texts.h"
 #include "ui_TSndStyleDlg.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "postage/RuleBook.h"
 #include "postage/gui/TPostageRuleDlg.h"
 #include "postage/gui/TPostageStyleDlg.h"
@@ -128,7 +130,7 @@ void TSndStyleDlg::BtnDetailClick()
 {
     const QTreeWidgetItem* item = m_ui->ListView1->currentItem();
     if (!item) {
-        m_prompter.inform(QStringLiteral("请选择规则!"));
+        m_prompter.inform(QString::fromUtf8(Texts::kChooseRule));
         return;
     }
     m_postageRuleDlg.setRuleOwner(item->text(Express), item->text(Type));

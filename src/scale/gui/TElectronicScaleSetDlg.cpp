@@ -1,7 +1,7 @@
 #include "scale/gui/TElectronicScaleSetDlg.h"
 #include "ui_TElectronicScaleSetDlg.h"
 
-#include "app/Prompter.h"
+#include "base/Prompter.h"
 #include "scale/ComDeviceMap.h"
 #include "scale/ScaleInputRules.h"
 #include "scale/ScaleSettingsStore.h"
@@ -95,7 +95,7 @@ void TElectronicScaleSetDlg::FormOnShow()
     m_ui->ComboBox1->addItems(ScaleSettingsStore::typeNames(m_db, typeCount));
     m_ui->ComboBox1->setCurrentIndex(m_chosenType < m_ui->ComboBox1->count() ? m_chosenType : -1);
 
-    const bool withPort = m_chosenType != ScaleSettingsApply::ManualEntryIndex;
+    const bool withPort = m_chosenType != kManualScaleTypeIndex;
     m_ui->ComboBox2->setEnabled(withPort);
     m_ui->ComDevice->setEnabled(withPort);
     showDeviceOf(m_chosenPort);
@@ -110,7 +110,7 @@ void TElectronicScaleSetDlg::FormOnShow()
 void TElectronicScaleSetDlg::ComboBox1Change(int index)
 {
     m_chosenType = index;
-    const bool withPort = index != ScaleSettingsApply::ManualEntryIndex;
+    const bool withPort = index != kManualScaleTypeIndex;
     m_ui->ComboBox2->setEnabled(withPort);
     m_ui->ComDevice->setEnabled(withPort);
     if (index < 0) {

@@ -1,17 +1,19 @@
 #include "station/gui/ScanTab.h"
+
+#include "base/Texts.h"
 #include "ui_ScanTab.h"
 
 #include "app/LoginContext.h"
-#include "app/Prompter.h"
-#include "app/SoundPlayer.h"
 #include "app/StationStores.h"
+#include "base/Prompter.h"
+#include "base/SoundPlayer.h"
+#include "base/Sounds.h"
 #include "station/ScanInputRules.h"
 #include "station/ShipProcedure.h"
 #include "station/ShipText.h"
 #include "station/StationReport.h"
 #include "station/StationScale.h"
 #include "station/StationServices.h"
-#include "station/StationSounds.h"
 
 #include <QKeyEvent>
 #include <QTreeWidgetItem>
@@ -269,7 +271,7 @@ bool ScanTab::Edit2KeyPress(const QKeyEvent& key)
         // input does nothing.
         if (manual && !m_enterHandled && !m_ui->CheckBox1->isChecked()) {
             if (m_sounds) {
-                m_sounds->play(QString::fromLatin1(StationSounds::kDing));
+                m_sounds->play(QString::fromLatin1(Sounds::kDing));
             }
             selectScanBox();
             m_enterHandled = true;
@@ -370,7 +372,7 @@ void ScanTab::CheckBox4Click(bool checked)
     QSqlDatabase* db = loginDb();
     QString error;
     if (db && !ScanOptions::storeSummary(*db, checked, &error) && m_prompter) {
-        m_prompter->inform(QStringLiteral("保存设置失败:") + error);
+        m_prompter->inform(QString::fromUtf8(Texts::kSaveSettingsFailed) + error);
     }
 }
 
@@ -380,8 +382,8 @@ void ScanTab::CheckBox6Click(bool checked)
     QString error;
     const bool stored = db ? ScanOptions::storeWeighOnly(*db, checked, &error) : false;
     if (!stored && m_prompter) {
-        m_prompter->inform(db ? QStringLiteral("保存设置失败:") + error
-                              : QStringLiteral("程序配置文件访问失败!"));
+        m_prompter->inform(db ? QString::fromUtf8(Texts::kSaveSettingsFailed) + error
+                              : QString::fromUtf8(Texts::kConfigAccessFailed));
     }
 }
 
@@ -394,7 +396,7 @@ void ScanTab::RememberClick(ScanOptions::Staff which, bool checked)
     QSqlDatabase* db = loginDb();
     QString error;
     if (db && !ScanOptions::storeRemembered(*db, which, checked, box->currentText(), &error) && m_prompter) {
-        m_prompter->inform(QStringLiteral("保存设置失败:") + error);
+        m_prompter->inform(QString::fromUtf8(Texts::kSaveSettingsFailed) + error);
     }
 }
 

@@ -2,7 +2,7 @@
 
 // The station's sound files, played by name (a file of that name in the current directory wins
 // over the one built into the program).
-namespace StationSounds {
+namespace Sounds {
 inline constexpr char kWelcome[] = "Welcome.wav";
 inline constexpr char kSuccess[] = "True.wav";
 inline constexpr char kFailure[] = "False.wav";
@@ -14,4 +14,4 @@ inline constexpr char kDing[] = "Ding.wav";
 // a static library and are linked only when something asks for them: a player calls this once
 // before its first sound. Calling it again does no harm.
 void registerBuiltIn();
-} // namespace StationSounds
+} // namespace Sounds

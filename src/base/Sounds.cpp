@@ -1,4 +1,4 @@
-#include "station/StationSounds.h"
+#include "base/Sounds.h"
 
 #include <QtGlobal>
 
@@ -9,7 +9,7 @@ static void initSoundResources()
     Q_INIT_RESOURCE(sounds);
 }
 
-void StationSounds::registerBuiltIn()
+void Sounds::registerBuiltIn()
 {
     initSoundResources();
 }
