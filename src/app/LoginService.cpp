@@ -1,7 +1,7 @@
 #include "app/LoginService.h"
 
-#include "app/SavedUsers.h"
 #include "store/OrderDatabase.h"
+#include "store/StationSettings.h"
 
 #include <QStringEncoder>
 
@@ -15,8 +15,9 @@ QString LoginService::storedPasswordForm(const QString& typed, const QString& da
     return QString::fromLatin1(bytes.toBase64());
 }
 
-LoginService::Result LoginService::logIn(OrderDatabase& orderDb, QSqlDatabase* loginDb, LoginContext& context,
-                                         const QString& userName, const QString& typedPassword)
+LoginService::Result LoginService::logIn(OrderDatabase& orderDb, StationSettings* settings,
+                                         LoginContext& context, const QString& userName,
+                                         const QString& typedPassword)
 {
     Result result;
     // Without a server address there is nothing to try; an empty address would only wait for a timeout.
@@ -46,7 +47,7 @@ LoginService::Result LoginService::logIn(OrderDatabase& orderDb, QSqlDatabase* l
     result.outcome = Outcome::LoggedIn;
     context.operatorName = userName;
     context.operatorGroup = user->groupId;
-    if (!loginDb || !loginDb->isOpen() || !SavedUsers::rememberLogin(*loginDb, userName, typedPassword)) {
+    if (!settings || !settings->storeDefaultLogin(userName, typedPassword, nullptr)) {
         result.rememberFailed = true;
         result.message = QString::fromUtf8(kDatabaseAccessFailed);
     }

@@ -2,10 +2,10 @@
 
 #include "app/LoginContext.h"
 
-#include <QSqlDatabase>
 #include <QString>
 
 class OrderDatabase;
+class StationSettings;
 
 // The login against the order database's user table.
 namespace LoginService {
@@ -33,9 +33,9 @@ struct Result
 };
 
 // Opens the order database from the context's server values and checks the user. On success the
-// context holds the operator and group, and the login becomes the default of login.db (when
-// loginDb is given and open).
-Result logIn(OrderDatabase& orderDb, QSqlDatabase* loginDb, LoginContext& context, const QString& userName,
-             const QString& typedPassword);
+// context holds the operator and group, and the login becomes the login window's preset (when the
+// settings are given).
+Result logIn(OrderDatabase& orderDb, StationSettings* settings, LoginContext& context,
+             const QString& userName, const QString& typedPassword);
 
 } // namespace LoginService

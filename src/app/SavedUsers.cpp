@@ -4,59 +4,53 @@
 
 #include <QVariant>
 
-QStringList SavedUsers::names(QSqlDatabase& db)
+bool SavedUsers::names(QSqlDatabase& db, QStringList* names, QString* error)
 {
-    return LocalQuery::column(db, QStringLiteral("select Uname from Users order by ID"));
+    return LocalQuery::column(db, QStringLiteral("select Uname from Users order by ID"), {}, names, error);
 }
 
-std::optional<QString> SavedUsers::passwordOf(QSqlDatabase& db, const QString& name)
+bool SavedUsers::passwordOf(QSqlDatabase& db, const QString& name, std::optional<QString>* password,
+                            QString* error)
 {
-    const auto row = LocalQuery::firstRow(db, QStringLiteral("select Upsw from Users where Uname=?"), {name});
-    if (!row) {
-        return std::nullopt;
+    std::optional<QSqlRecord> row;
+    if (!LocalQuery::firstRow(db, QStringLiteral("select Upsw from Users where Uname=?"), {name}, &row,
+                              error)) {
+        return false;
     }
-    return row->value(0).toString();
-}
-
-std::optional<int> SavedUsers::findPair(QSqlDatabase& db, const QString& name, const QString& password)
-{
-    const auto row = LocalQuery::firstRow(
-        db, QStringLiteral("select ID from Users where Uname= ? and coalesce(Upsw, '') = ?"),
-        {name, password});
-    if (!row) {
-        return std::nullopt;
+    password->reset();
+    if (row) {
+        *password = row->value(0).toString();
     }
-    return row->value(0).toInt();
+    return true;
 }
 
-bool SavedUsers::savePair(QSqlDatabase& db, const QString& name, const QString& password)
+bool SavedUsers::findPair(QSqlDatabase& db, const QString& name, const QString& password,
+                          std::optional<int>* id, QString* error)
 {
-    if (findPair(db, name, password)) {
-        return true;
+    std::optional<QSqlRecord> row;
+    if (!LocalQuery::firstRow(
+            db, QStringLiteral("select ID from Users where Uname= ? and coalesce(Upsw, '') = ?"),
+            {name, password}, &row, error)) {
+        return false;
     }
-    return LocalQuery::exec(db, QStringLiteral("Insert into Users(Uname,Upsw) values(?,?)"),
-                            {name, password});
-}
-
-bool SavedUsers::remove(QSqlDatabase& db, int id)
-{
-    return LocalQuery::exec(db, QStringLiteral("delete from Users where ID=?"), {id});
-}
-
-std::optional<SavedUsers::DefaultLogin> SavedUsers::defaultLogin(QSqlDatabase& db)
-{
-    const auto row = LocalQuery::firstRow(
-        db, QStringLiteral("select DefaultUserName, DefaultPsw from Initialization where ID = 1"));
-    if (!row) {
-        return std::nullopt;
+    id->reset();
+    if (row) {
+        *id = row->value(0).toInt();
     }
-    return DefaultLogin{row->value(0).toString(), row->value(1).toString()};
+    return true;
 }
 
-bool SavedUsers::rememberLogin(QSqlDatabase& db, const QString& userName, const QString& password)
+bool SavedUsers::savePair(QSqlDatabase& db, const QString& name, const QString& password, QString* error)
 {
-    return LocalQuery::exec(db,
-                            QStringLiteral("update Initialization set DefaultUserName = ?, DefaultPsw = ? "
-                                           "where ID = 1"),
-                            {userName, password});
+    std::optional<int> id;
+    if (!findPair(db, name, password, &id, error)) {
+        return false;
+    }
+    return id || LocalQuery::exec(db, QStringLiteral("Insert into Users(Uname,Upsw) values(?,?)"),
+                                  {name, password}, error);
+}
+
+bool SavedUsers::remove(QSqlDatabase& db, int id, QString* error)
+{
+    return LocalQuery::exec(db, QStringLiteral("delete from Users where ID=?"), {id}, error);
 }

@@ -5,12 +5,16 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-std::optional<ServerSettings> ServerRow::read(QSqlDatabase& loginDb)
+std::optional<ServerSettings> ServerRow::read(QSqlDatabase& loginDb, QString* error)
 {
-    const auto row = LocalQuery::firstRow(
-        loginDb, QStringLiteral("select ServerIP, DataBase, UserName, PassWord from server where ID = 3"));
-    if (!row) {
+    std::optional<QSqlRecord> row;
+    if (!LocalQuery::firstRow(
+            loginDb, QStringLiteral("select ServerIP, DataBase, UserName, PassWord from server where ID = 3"),
+            {}, &row, error)) {
         return std::nullopt;
+    }
+    if (!row) {
+        return ServerSettings{};
     }
     return ServerSettings{row->value(0).toString(), row->value(1).toString(), row->value(2).toString(),
                           row->value(3).toString()};

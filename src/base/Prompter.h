@@ -10,6 +10,10 @@ public:
     virtual ~Prompter() = default;
     // A plain message with one button.
     virtual void inform(const QString& text) = 0;
-    // A question with OK and Cancel, titled "Zelvo"; true for OK.
+    // A question with OK and Cancel, titled "Zelvo"; true for OK. Cancel is the default: a
+    // scanner's Enter arriving meanwhile never answers yes.
     virtual bool ask(const QString& text) = 0;
+    // What was typed (a scanner's next number) while the last question was open, taken once;
+    // empty when nothing was.
+    virtual QString takeTypedDuringQuestion() { return {}; }
 };

@@ -29,7 +29,7 @@ public:
 
     // The program's scale reader, suspended while a weight is typed here; none with typed weights.
     void setScaleReader(ScaleReaderHost* reader) { m_reader = reader; }
-    // The scale type index in use (Initialization.ScaleType - 1).
+    // The scale type index in use (0-based row of ScaleTypel).
     void setScaleTypeIndex(int index) { m_scaleTypeIndex = index; }
     int scaleTypeIndex() const { return m_scaleTypeIndex; }
     // Where the time of day heading each log line comes from.

@@ -34,8 +34,8 @@ void startAtShow(const ScaleState& state, QSqlDatabase& loginDb, ScaleReaderHost
     host.start(readerConfigFor(state, loginDb));
 }
 
-bool apply(const ScaleChoice& choice, ScaleState& state, QSqlDatabase& loginDb, ScaleReaderHost& host,
-           ScaleView& view, Prompter& prompter)
+bool apply(const ScaleChoice& choice, ScaleState& state, StationSettings& settings, QSqlDatabase& loginDb,
+           ScaleReaderHost& host, ScaleView& view, Prompter& prompter)
 {
     if (!ScaleInputRules::isLegalRange(choice.range)) {
         prompter.inform(QStringLiteral("输入的量程数据非法，请重新输入!"));
@@ -60,7 +60,7 @@ bool apply(const ScaleChoice& choice, ScaleState& state, QSqlDatabase& loginDb, 
     }
 
     QString error;
-    if (!ScaleSettingsStore::storeChoice(loginDb, choice.portNumber, choice.scaleTypeIndex, choice.range,
+    if (!ScaleSettingsStore::storeChoice(settings, choice.portNumber, choice.scaleTypeIndex, choice.range,
                                          choice.baudRate, device, &error)) {
         prompter.inform(QStringLiteral("电子秤配置保存失败!\n") + error);
         return false;

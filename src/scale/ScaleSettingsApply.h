@@ -10,6 +10,7 @@
 class Prompter;
 class ScaleReaderHost;
 class ScaleView;
+class StationSettings;
 
 // The main window's scale settings, read from login.db at start and changed only by the scale
 // settings dialog.
@@ -50,7 +51,7 @@ void startAtShow(const ScaleState& state, QSqlDatabase& loginDb, ScaleReaderHost
 // Applies a confirmed choice: checks it, stores it, replaces the reader or switches to typed
 // weights. Every refusal is told through the prompter and changes nothing. Returns whether the
 // choice was stored.
-bool apply(const ScaleChoice& choice, ScaleState& state, QSqlDatabase& loginDb, ScaleReaderHost& host,
-           ScaleView& view, Prompter& prompter);
+bool apply(const ScaleChoice& choice, ScaleState& state, StationSettings& settings, QSqlDatabase& loginDb,
+           ScaleReaderHost& host, ScaleView& view, Prompter& prompter);
 
 } // namespace ScaleSettingsApply

@@ -1,6 +1,7 @@
 #include "scale/ScaleSettingsStore.h"
 
 #include "base/Transaction.h"
+#include "store/StationSettings.h"
 
 #include "scale/ComDeviceMap.h"
 
@@ -125,36 +126,23 @@ std::optional<TypeValues> typeValues(QSqlDatabase& db, int id)
     return values;
 }
 
-bool storeChoice(QSqlDatabase& db, int portNumber, int scaleTypeIndex, const QString& range,
+bool storeChoice(StationSettings& settings, int portNumber, int scaleTypeIndex, const QString& range,
                  const QString& baudRate, const QString& device, QString* error)
 {
-    Transaction transaction(db);
-    if (!transaction.isOpen()) {
-        return fail(error, transaction.beginError());
-    }
-    auto abandon = [&](const QString& why) { return fail(error, why); };
-    QString why;
-    QSqlQuery query(db);
-    if (!run(query, QStringLiteral("update Initialization set Com = ?, ScaleType = ? where ID = 1"),
-             {portNumber, scaleTypeIndex + 1}, &why)) {
-        return abandon(why);
-    }
-    if (query.numRowsAffected() != 1) {
-        return abandon(QStringLiteral("Initialization 表中没有 ID 为 1 的记录"));
-    }
-    if (!run(query, QStringLiteral("update ScaleTypel set ScaleRange = ?, BaudRate = ? where ID = ?"),
-             {range, baudRate, scaleTypeIndex + 1}, &why)) {
-        return abandon(why);
-    }
-    if (query.numRowsAffected() != 1) {
-        return abandon(QStringLiteral("ScaleTypel 表中没有 ID 为 %1 的电子秤类型").arg(scaleTypeIndex + 1));
-    }
-    if (!device.isEmpty()) {
-        if (!ComDeviceMap::ensureTable(db, &why) || !ComDeviceMap::store(db, portNumber, device, &why)) {
-            return abandon(why);
+    const auto typeRowAndDevice = [&](QSqlDatabase& db, QString* why) {
+        QSqlQuery query(db);
+        if (!run(query, QStringLiteral("update ScaleTypel set ScaleRange = ?, BaudRate = ? where ID = ?"),
+                 {range, baudRate, scaleTypeIndex + 1}, why)) {
+            return false;
         }
-    }
-    return transaction.commit(error);
+        if (query.numRowsAffected() != 1) {
+            return fail(why,
+                        QStringLiteral("ScaleTypel 表中没有 ID 为 %1 的电子秤类型").arg(scaleTypeIndex + 1));
+        }
+        return device.isEmpty() ||
+               (ComDeviceMap::ensureTable(db, why) && ComDeviceMap::store(db, portNumber, device, why));
+    };
+    return settings.storeScale(portNumber, scaleTypeIndex + 1, typeRowAndDevice, error);
 }
 
 } // namespace ScaleSettingsStore

@@ -6,7 +6,9 @@
 
 #include <optional>
 
-// The scale settings in login.db: Initialization (Com, ScaleType), Scale (ComNumber,
+class StationSettings;
+
+// The scale settings in login.db besides the chosen port and type: Scale (ComNumber,
 // ScaleNumber) and the scale models in ScaleTypel (ID, ScaleName, ScaleRange, BaudRate).
 // Scale type index n is ScaleTypel row ID n + 1.
 namespace ScaleSettingsStore {
@@ -42,10 +44,10 @@ struct TypeValues
 };
 std::optional<TypeValues> typeValues(QSqlDatabase& db, int id);
 
-// Stores the operator's choice as one change: port and type in Initialization, range and baud
-// rate in the type's row, and the device of the port when one is given. Fails, storing nothing,
-// when a row is missing or a statement fails.
-bool storeChoice(QSqlDatabase& db, int portNumber, int scaleTypeIndex, const QString& range,
+// Stores the operator's choice as one change: port and type in the station's settings, range and
+// baud rate in the type's row, and the device of the port when one is given. Fails, storing
+// nothing, when a row is missing or a statement fails.
+bool storeChoice(StationSettings& settings, int portNumber, int scaleTypeIndex, const QString& range,
                  const QString& baudRate, const QString& device, QString* error);
 
 } // namespace ScaleSettingsStore

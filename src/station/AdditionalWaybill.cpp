@@ -29,8 +29,8 @@ std::optional<double> total(const QString& text)
 
 } // namespace
 
-AdditionalWaybill::AdditionalWaybill(StationServices& services, ScanView& view, const ShipSettings& settings,
-                                     const QString& scan)
+AdditionalWaybill::AdditionalWaybill(StationServices& services, ScanView& view,
+                                     const StationSettings::Options& settings, const QString& scan)
     : m_services(services)
     , m_view(view)
     , m_settings(settings)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "station/ShipOutcome.h"
-#include "station/ShipSettings.h"
+#include "store/StationSettings.h"
 
 #include <QString>
 
@@ -14,7 +14,7 @@ struct StationServices;
 class AdditionalWaybill
 {
 public:
-    AdditionalWaybill(StationServices& services, ScanView& view, const ShipSettings& settings,
+    AdditionalWaybill(StationServices& services, ScanView& view, const StationSettings::Options& settings,
                       const QString& scan);
     ShipOutcome run();
 
@@ -25,6 +25,6 @@ private:
 
     StationServices& m_services;
     ScanView& m_view;
-    ShipSettings m_settings;
+    StationSettings::Options m_settings;
     QString m_scan;
 };

@@ -104,7 +104,6 @@ QString ShipProcedure::weights() const
 
 ShipOutcome ShipProcedure::run()
 {
-    m_settings = ShipSettings::read(m_services.loginDb);
     m_services.sink.trimLog();
     m_view.selectScanBox();
     m_view.clearTradeDisplays();
@@ -130,8 +129,10 @@ ShipOutcome ShipProcedure::run()
     if (m_scan.isEmpty()) {
         return fail(ShipText::head(m_scan) + QStringLiteral("请输入单号!"));
     }
-    if (!m_services.loginDb || !m_services.loginDb->isOpen()) {
-        return finish(ShipOutcome::None);
+    // Options that cannot be read stop the run: shipping on guessed options could skip the weight
+    // check or record the wrong staff.
+    if (!m_services.settings.read(&m_settings, nullptr)) {
+        return inform(QString::fromUtf8(Texts::kConfigAccessFailed));
     }
     QString error;
     if (!m_services.orderDb.reopenIfLost(&error)) {
@@ -165,9 +166,12 @@ ShipOutcome ShipProcedure::run()
 
     // The weight check.
     const WeightAlarm::Verdict verdict =
-        WeightAlarm::check(m_services.loginDb, m_expected, m_difference,
+        WeightAlarm::check(m_services.settings, m_settings, m_expected, m_difference,
                            ShipText::head(m_scan) + weights() + QStringLiteral("重量异常!"),
                            m_services.prompter, m_services.sink);
+    if (verdict.unreadable) {
+        return inform(QString::fromUtf8(Texts::kConfigAccessFailed));
+    }
     if (!verdict.pass) {
         fail(ShipText::head(m_scan) + weights() + QStringLiteral("邮资为:") + ShipText::number(m_postage) +
              QStringLiteral("元,未发货!"));

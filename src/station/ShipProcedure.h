@@ -1,8 +1,8 @@
 #pragma once
 
 #include "station/ShipOutcome.h"
-#include "station/ShipSettings.h"
 #include "store/OrderDatabase.h"
+#include "store/StationSettings.h"
 
 #include <QString>
 
@@ -42,7 +42,7 @@ private:
 
     StationServices& m_services;
     ScanView& m_view;
-    ShipSettings m_settings;
+    StationSettings::Options m_settings;
     QString m_scan;
     qint32 m_weight = 0;     // W, grams
     double m_expected = 0;   // E, grams

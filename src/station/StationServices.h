@@ -7,12 +7,13 @@ class OrderDatabase;
 class Prompter;
 class ReportSink;
 class SoundPlayer;
+class StationSettings;
 
 // Everything a ship run works with besides the scan tab's boxes.
 struct StationServices
 {
     OrderDatabase& orderDb;
-    QSqlDatabase* loginDb;   // nullptr when login.db is not open
+    StationSettings& settings;
     QSqlDatabase* postageDb; // nullptr when Postage.db is not open
     Prompter& prompter;
     ReportSink& sink;

@@ -2,8 +2,8 @@
 
 #include "base/ReportSink.h"
 #include "station/ScanView.h"
-#include "station/ShipSettings.h"
 #include "station/ShipText.h"
+#include "store/StationSettings.h"
 
 #include <cmath>
 
@@ -100,7 +100,7 @@ bool ShowGoodsList(OrderDatabase& db, ScanView& view, ReportSink& sink, const QS
     return true;
 }
 
-bool ComputeExpectedWeight(OrderDatabase& db, const ScanView& view, const ShipSettings& settings,
+bool ComputeExpectedWeight(OrderDatabase& db, const ScanView& view, const StationSettings::Options& settings,
                            const Trade& trade, double* expected, QString* error)
 {
     *expected = 0;
@@ -146,7 +146,7 @@ bool ComputeExpectedWeight(OrderDatabase& db, const ScanView& view, const ShipSe
 
     using Box = ScanView::StaffBox;
     const QString package = view.staffText(Box::Package);
-    if (settings.packageIdCheck && view.staffSelected(Box::Package) && !package.isEmpty()) {
+    if (settings.packageWeighed && view.staffSelected(Box::Package) && !package.isEmpty()) {
         std::optional<QString> packageWeight;
         if (!db.packageWeight(package, &packageWeight)) {
             *error = databaseFailure(db);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/OrderDatabase.h"
+#include "store/StationSettings.h"
 
 #include <QString>
 
@@ -8,7 +9,6 @@
 
 class ReportSink;
 class ScanView;
-struct ShipSettings;
 
 // Finding the scanned trade, showing it, and the weight its parcel should have. Each function that
 // talks to the order database returns false with the operator's message in *error when a statement
@@ -31,7 +31,7 @@ bool ShowGoodsList(OrderDatabase& db, ScanView& view, ReportSink& sink, const QS
 
 // The expected weight E in grams: from the goods list and the package when CheckSum is on,
 // otherwise the trade's own GoodsWeight.
-bool ComputeExpectedWeight(OrderDatabase& db, const ScanView& view, const ShipSettings& settings,
+bool ComputeExpectedWeight(OrderDatabase& db, const ScanView& view, const StationSettings::Options& settings,
                            const Trade& trade, double* expected, QString* error);
 
 // The message for a statement of the order database that failed.

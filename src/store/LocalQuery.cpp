@@ -5,50 +5,59 @@
 
 namespace {
 
-bool run(QSqlQuery& query, const QString& sql, const QVariantList& values)
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
 {
     query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        return false;
-    }
+    bool ok = query.prepare(sql);
     for (const QVariant& value : values) {
         query.addBindValue(value);
     }
-    return query.exec();
+    ok = ok && query.exec();
+    if (!ok && error) {
+        *error = query.lastError().text();
+    }
+    return ok;
 }
 
 } // namespace
 
-std::optional<QSqlRecord> LocalQuery::firstRow(QSqlDatabase& db, const QString& sql,
-                                               const QVariantList& values)
+bool LocalQuery::firstRow(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                          std::optional<QSqlRecord>* row, QString* error)
 {
+    row->reset();
     QSqlQuery query(db);
-    if (!run(query, sql, values) || !query.next()) {
-        return std::nullopt;
+    if (!run(query, sql, values, error)) {
+        return false;
     }
-    return query.record();
+    if (query.next()) {
+        *row = query.record();
+    }
+    return true;
 }
 
-QStringList LocalQuery::column(QSqlDatabase& db, const QString& sql, const QVariantList& values)
+bool LocalQuery::column(QSqlDatabase& db, const QString& sql, const QVariantList& values, QStringList* result,
+                        QString* error)
 {
-    QStringList result;
+    result->clear();
     QSqlQuery query(db);
-    if (run(query, sql, values)) {
-        while (query.next()) {
-            result << query.value(0).toString();
-        }
+    if (!run(query, sql, values, error)) {
+        return false;
     }
-    return result;
+    while (query.next()) {
+        result->append(query.value(0).toString());
+    }
+    return true;
 }
 
-bool LocalQuery::exec(QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error)
+bool LocalQuery::exec(QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error,
+                      int* changedRows)
 {
     QSqlQuery query(db);
-    if (run(query, sql, values)) {
-        return true;
+    if (!run(query, sql, values, error)) {
+        return false;
     }
-    if (error) {
-        *error = query.lastError().text();
+    if (changedRows) {
+        *changedRows = query.numRowsAffected();
     }
-    return false;
+    return true;
 }

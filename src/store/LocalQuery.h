@@ -8,14 +8,19 @@
 
 #include <optional>
 
-// Short statements on a local file (login.db, Postage.db), values bound in order.
+// Short statements on a local file (login.db, Postage.db), values bound in order. Each returns
+// false, with the reason in *error (when given), when the statement failed; a statement that ran
+// but found nothing is a success with an empty result.
 namespace LocalQuery {
 
-// The first row, or nullopt when there is none or the statement failed.
-std::optional<QSqlRecord> firstRow(QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+// *row is left empty when there is no row.
+bool firstRow(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+              std::optional<QSqlRecord>* row, QString* error);
 // The first column of every row.
-QStringList column(QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
-// A statement without rows; false when it failed.
-bool exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {}, QString* error = nullptr);
+bool column(QSqlDatabase& db, const QString& sql, const QVariantList& values, QStringList* result,
+            QString* error);
+// A statement without rows; *changedRows (when given) is the number of rows it changed.
+bool exec(QSqlDatabase& db, const QString& sql, const QVariantList& values = {}, QString* error = nullptr,
+          int* changedRows = nullptr);
 
 } // namespace LocalQuery

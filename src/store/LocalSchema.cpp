@@ -1,6 +1,7 @@
 #include "store/LocalSchema.h"
 
 #include "base/Transaction.h"
+#include "store/StationSettings.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,14 +15,6 @@ const char* const kTables[] = {
     "PassWord text)",
     "create table Users (ID integer primary key autoincrement, Uname text, Upsw text)",
     "create table Version (ID int primary key, Ver varchar(20))",
-    "create table Initialization (ID integer primary key, Com integer, ScaleType integer, "
-    "DefaultUserName text, DefaultPsw text, check4 integer, check6 integer, "
-    "PickerCheck integer, PackageIDCheck integer, PackageOperatorCheck integer, "
-    "PickerCheck2 integer, PackageIDCheck2 integer, PackageOperatorCheck2 integer, "
-    "DefaultPicker text, DefalutPackageID text, DefaultPackageOperator text, "
-    "CheckSum integer, ChkOverWeight integer, CheckAlarm integer, RbAlarmRang integer, "
-    "RbAlarmPercent integer, Chkfuzzy integer, DefaultPageSize integer, CheckCapacity integer, "
-    "MultiPostID int, ChkCalcWeightOnce int)",
     "create table AlarmSet (ID integer primary key autoincrement, WeightFrom real, WeightTo real, "
     "NormalFrom real, NormalTo real, NormalPercent real)",
     "create table ScaleTypel (ID integer primary key, ScaleName text, ScaleRange text, "
@@ -106,15 +99,6 @@ bool insertRows(Writer& w, const QString& serverIp)
                      {serverIp});
     ok = ok && w.exec(QStringLiteral("insert into Version (ID, Ver) values (1, ?)"),
                       {QString::fromLatin1(LocalSchema::kCurrentVersion)});
-    ok = ok && w.exec(QStringLiteral(
-                          "insert into Initialization (ID, Com, ScaleType, DefaultUserName, DefaultPsw, "
-                          "check4, check6, PickerCheck, PackageIDCheck, PackageOperatorCheck, PickerCheck2, "
-                          "PackageIDCheck2, PackageOperatorCheck2, DefaultPicker, DefalutPackageID, "
-                          "DefaultPackageOperator, CheckSum, ChkOverWeight, CheckAlarm, RbAlarmRang, "
-                          "RbAlarmPercent, Chkfuzzy, DefaultPageSize, CheckCapacity, MultiPostID, "
-                          "ChkCalcWeightOnce) values (1, 1, ?, '', '', 1, 0, 1, 1, 1, 0, 0, 0, '', '', '', "
-                          "1, 0, 0, 1, 0, 0, 50, 0, 0, 0)"),
-                      {LocalSchema::kManualScaleTypeId});
     for (const ScaleTypeRow& row : kScaleTypes) {
         const QString baud = row.id == 2 ? QStringLiteral("1200") : QStringLiteral("9600");
         ok = ok && w.exec(QStringLiteral("insert into ScaleTypel (ID, ScaleName, ScaleRange, BaudRate) "
@@ -172,6 +156,7 @@ bool LocalSchema::createLoginTables(QSqlDatabase& db, const QString& serverIp, Q
     for (const char* statement : kTables) {
         ok = ok && writer.exec(QString::fromLatin1(statement));
     }
-    ok = ok && insertRows(writer, serverIp);
+    ok = ok && StationSettingsSchema::create(db, LocalSchema::kManualScaleTypeId, error) &&
+         insertRows(writer, serverIp);
     return ok && transaction.commit(error);
 }

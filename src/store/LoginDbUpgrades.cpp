@@ -2,6 +2,7 @@
 
 #include "base/Transaction.h"
 #include "store/LocalSchema.h"
+#include "store/StationSettings.h"
 
 #include <QSqlQuery>
 #include <QStringList>
@@ -45,11 +46,8 @@ bool LoginDbUpgrades::addMultiWaybillColumns(QSqlDatabase& db)
     }
     version.finish();
     return runInTransaction(
-        db,
-        {QStringLiteral("update Version set Ver = '%1' where ID = 1").arg(current),
-         QStringLiteral("alter table Initialization add column MultiPostID int"),
-         QStringLiteral("alter table Initialization add column ChkCalcWeightOnce int"),
-         QStringLiteral("update Initialization set MultiPostID = 0, ChkCalcWeightOnce = 0 where ID = 1")});
+        db, QStringList{QStringLiteral("update Version set Ver = '%1' where ID = 1").arg(current)}
+                << StationSettingsSchema::multiWaybillColumnsUpgrade());
 }
 
 bool LoginDbUpgrades::addBaudRates(QSqlDatabase& db)

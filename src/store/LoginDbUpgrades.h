@@ -7,7 +7,7 @@
 namespace LoginDbUpgrades {
 
 // At login window creation: a Version below 2013120122 gains the columns MultiPostID and
-// ChkCalcWeightOnce of Initialization (both 0). No Version table or row: nothing changes.
+// ChkCalcWeightOnce of the option row (both 0). No Version table or row: nothing changes.
 bool addMultiWaybillColumns(QSqlDatabase& db);
 
 // At main window construction: a Scale row with ComNumber 9 (the layout before serial speeds were

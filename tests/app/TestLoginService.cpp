@@ -1,10 +1,7 @@
 #include "DemoFolder.h"
 
 #include "app/LoginService.h"
-#include "app/SavedUsers.h"
-#include "app/ServerRow.h"
 #include "store/DemoOrderData.h"
-#include "store/LocalQuery.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -89,37 +86,29 @@ void TestLoginService::outcomes()
     QFETCH(bool, stillConnected);
 
     DemoFolder demo;
-    LoginContext context;
-    context.programFolder = demo.folder.path();
-    context.server = *ServerRow::read(demo.stores.loginDb());
-    const auto result =
-        LoginService::logIn(demo.stores.orderDb(), &demo.stores.loginDb(), context, user, password);
+    const LoginContext& context = demo.session->context();
+    const auto result = demo.session->logIn(user, password);
     QCOMPARE(int(result.outcome), outcome);
     QCOMPARE(result.message, message);
     QCOMPARE(context.operatorGroup, group);
     QCOMPARE(context.operatorName, group >= 0 ? user : QString());
-    QCOMPARE(demo.stores.orderDb().isOpen(), stillConnected);
+    QCOMPARE(demo.orderDb().isOpen(), stillConnected);
 }
 
 void TestLoginService::successfulLoginBecomesTheDefault()
 {
     DemoFolder demo;
-    LoginContext context;
-    context.server = *ServerRow::read(demo.stores.loginDb());
-    context.programFolder = demo.folder.path();
     const QString name = QString::fromLatin1(DemoLogins::kOperatorName);
     const QString password = QString::fromLatin1(DemoLogins::kOperatorPassword);
-    QCOMPARE(
-        LoginService::logIn(demo.stores.orderDb(), &demo.stores.loginDb(), context, name, password).outcome,
-        LoginService::Outcome::LoggedIn);
-    const auto preset = SavedUsers::defaultLogin(demo.stores.loginDb());
-    QVERIFY(preset);
-    QCOMPARE(preset->userName, name);
-    QCOMPARE(preset->password, password);
+    QCOMPARE(demo.session->logIn(name, password).outcome, LoginService::Outcome::LoggedIn);
+    StationSettings::Options preset;
+    QVERIFY(demo.session->settings().read(&preset, nullptr));
+    QCOMPARE(preset.defaultUserName, name);
+    QCOMPARE(preset.defaultPassword, password);
 
     // Without login.db the login still succeeds, but the operator hears that it was not kept.
-    LoginContext again = context;
-    const auto unkept = LoginService::logIn(demo.stores.orderDb(), nullptr, again, name, password);
+    LoginContext again = demo.session->context();
+    const auto unkept = LoginService::logIn(demo.orderDb(), nullptr, again, name, password);
     QCOMPARE(unkept.outcome, LoginService::Outcome::LoggedIn);
     QVERIFY(unkept.rememberFailed);
     QCOMPARE(unkept.message, QString::fromUtf8(LoginService::kDatabaseAccessFailed));
@@ -128,19 +117,17 @@ void TestLoginService::successfulLoginBecomesTheDefault()
 void TestLoginService::wdgj31ComparesTheEncodedPassword()
 {
     DemoFolder demo;
-    LoginContext context;
-    context.programFolder = demo.folder.path();
-    context.server = *ServerRow::read(demo.stores.loginDb());
+    LoginContext context = demo.session->context();
     context.server.dataBase = QStringLiteral("wdgj31");
-    QVERIFY(demo.stores.orderDb().open(context.server, context.programFolder, nullptr));
-    QVERIFY(demo.stores.orderDb().execute(
+    QVERIFY(demo.orderDb().open(context.server, context.programFolder, nullptr));
+    QVERIFY(demo.orderDb().execute(
         QStringLiteral("insert into G_Sys_UserList (UserName, PWD, GroupID, bBlockUp) values (?, ?, 1, 0)"),
         {QStringLiteral("王小明"), QStringLiteral("w9zC62Fi")}));
 
-    const auto encoded = LoginService::logIn(demo.stores.orderDb(), nullptr, context,
-                                             QStringLiteral("王小明"), QStringLiteral("密码ab"));
+    const auto encoded = LoginService::logIn(demo.orderDb(), nullptr, context, QStringLiteral("王小明"),
+                                             QStringLiteral("密码ab"));
     QCOMPARE(encoded.outcome, LoginService::Outcome::LoggedIn);
-    const auto plain = LoginService::logIn(demo.stores.orderDb(), nullptr, context, QStringLiteral("王小明"),
+    const auto plain = LoginService::logIn(demo.orderDb(), nullptr, context, QStringLiteral("王小明"),
                                            QStringLiteral("w9zC62Fi"));
     QCOMPARE(plain.outcome, LoginService::Outcome::WrongCredentials);
 }

@@ -24,20 +24,22 @@ namespace {
 struct LoginFixture
 {
     DemoFolder demo;
-    LoginContext context;
-    RecordingPrompter prompter;
-    RecordingSoundPlayer sounds;
+    RecordingPrompter& prompter = demo.prompter;
+    RecordingSoundPlayer& sounds = demo.sounds;
+    const LoginContext& context = demo.session->context();
     std::unique_ptr<TLogin> window;
 
     explicit LoginFixture(const QStringList& savedUsers = {}, const QString& defaultUser = QString())
+        : demo([&](QSqlDatabase& loginDb) {
+            for (const QString& user : savedUsers) {
+                SavedUsers::savePair(loginDb, user, user + QStringLiteral("-pw"), nullptr);
+            }
+            LocalQuery::exec(loginDb,
+                             QStringLiteral("update Initialization set DefaultUserName = ?, DefaultPsw = ?"),
+                             {defaultUser, defaultUser + QStringLiteral("-pw")});
+        })
     {
-        for (const QString& user : savedUsers) {
-            SavedUsers::savePair(demo.stores.loginDb(), user, user + QStringLiteral("-pw"));
-        }
-        SavedUsers::rememberLogin(demo.stores.loginDb(), defaultUser, defaultUser + QStringLiteral("-pw"));
-        // The window opens login.db itself, as at a start.
-        demo.stores.orderDb().close();
-        window = std::make_unique<TLogin>(demo.stores, context, prompter, sounds);
+        window = std::make_unique<TLogin>(*demo.session);
         window->show();
     }
 
@@ -58,10 +60,17 @@ struct LoginFixture
     }
     int savedCount(const QString& name)
     {
-        return LocalQuery::firstRow(demo.stores.loginDb(),
-                                    QStringLiteral("select count(*) from Users where Uname = ?"), {name})
-            ->value(0)
-            .toInt();
+        std::optional<QSqlRecord> row;
+        LocalQuery::firstRow(demo.loginDb(), QStringLiteral("select count(*) from Users where Uname = ?"),
+                             {name}, &row, nullptr);
+        return row ? row->value(0).toInt() : -1;
+    }
+    QString savedPassword(const QString& name)
+    {
+        std::optional<QString> password;
+        return SavedUsers::passwordOf(demo.loginDb(), name, &password, nullptr) && password
+                   ? *password
+                   : QStringLiteral("?");
     }
 };
 
@@ -82,6 +91,7 @@ private slots:
     void deleteUser();
     void connectionSettingsDialog();
     void connectionSettingsEnterWalksToOk();
+    void keyboard();
 };
 
 void TestLoginWindow::savedUsersAndDefault()
@@ -124,8 +134,9 @@ void TestLoginWindow::loginSucceeds()
     QCOMPARE(f.sounds.played, QStringList{QStringLiteral("Welcome.wav")});
     QCOMPARE(f.context.operatorName, QString::fromLatin1(DemoLogins::kOperatorName));
     QVERIFY(f.prompter.messages.isEmpty());
-    QCOMPARE(SavedUsers::defaultLogin(f.demo.stores.loginDb())->userName,
-             QString::fromLatin1(DemoLogins::kOperatorName));
+    StationSettings::Options options;
+    QVERIFY(f.demo.session->settings().read(&options, nullptr));
+    QCOMPARE(options.defaultUserName, QString::fromLatin1(DemoLogins::kOperatorName));
 }
 
 void TestLoginWindow::loginRefused()
@@ -162,7 +173,7 @@ void TestLoginWindow::saveUserPair()
     QCOMPARE(f.prompter.messages, QStringList{QStringLiteral("请选择要保存的用户名和密码!")});
     f.click("Savepsw"); // the same pair again adds nothing
     QCOMPARE(f.savedCount(QStringLiteral("张三")), 1);
-    QCOMPARE(*SavedUsers::passwordOf(f.demo.stores.loginDb(), QStringLiteral("张三")), QStringLiteral("pw"));
+    QCOMPARE(f.savedPassword(QStringLiteral("张三")), QStringLiteral("pw"));
 }
 
 void TestLoginWindow::saveWithEmptyPassword()
@@ -178,7 +189,7 @@ void TestLoginWindow::saveWithEmptyPassword()
     f.box("Savepsw")->setChecked(false);
     f.click("Savepsw");
     QCOMPARE(f.savedCount(QStringLiteral("张三")), 1);
-    QCOMPARE(*SavedUsers::passwordOf(f.demo.stores.loginDb(), QStringLiteral("张三")), QString());
+    QCOMPARE(f.savedPassword(QStringLiteral("张三")), QString());
 }
 
 void TestLoginWindow::deleteUser()
@@ -217,9 +228,9 @@ void TestLoginWindow::deleteUser()
 void TestLoginWindow::connectionSettingsDialog()
 {
     LoginFixture f;
-    TLoginSetDlg dialog(f.demo.stores);
+    TLoginSetDlg dialog(f.demo.stores());
     f.window->setConnectionDialog(&dialog);
-    const ServerSettings before = *ServerRow::read(f.demo.stores.loginDb());
+    const ServerSettings before = *ServerRow::read(f.demo.loginDb());
     QSignalSpy closed(f.window.get(), &TLogin::closed);
 
     auto answer = [&](const QString& ip, const QString& pw, const char* button) {
@@ -234,18 +245,18 @@ void TestLoginWindow::connectionSettingsDialog()
     };
 
     answer(QStringLiteral("10.0.0.9"), QStringLiteral("x"), "SsettingCancel");
-    QCOMPARE(ServerRow::read(f.demo.stores.loginDb())->serverIp, before.serverIp);
+    QCOMPARE(ServerRow::read(f.demo.loginDb())->serverIp, before.serverIp);
     QCOMPARE(closed.count(), 0);
 
     answer(QString(), QStringLiteral("x"), "SsettingDecide");
     QCOMPARE(f.prompter.messages.takeLast(), QStringLiteral("输入不能为空!"));
-    QCOMPARE(ServerRow::read(f.demo.stores.loginDb())->serverIp, before.serverIp);
+    QCOMPARE(ServerRow::read(f.demo.loginDb())->serverIp, before.serverIp);
     QCOMPARE(closed.count(), 0);
     QVERIFY(!f.context.loginWindowClosed);
 
     answer(QStringLiteral("10.0.0.9,1433"), QString(), "SsettingDecide");
     QCOMPARE(f.prompter.messages.takeLast(), QStringLiteral("数据库配置修改成功,请退出重新启动程序!"));
-    const ServerSettings after = *ServerRow::read(f.demo.stores.loginDb());
+    const ServerSettings after = *ServerRow::read(f.demo.loginDb());
     QCOMPARE(after.serverIp, QStringLiteral("10.0.0.9,1433"));
     QCOMPARE(after.passWord, QString());
     QCOMPARE(after.dataBase, before.dataBase);
@@ -257,7 +268,7 @@ void TestLoginWindow::connectionSettingsDialog()
 void TestLoginWindow::connectionSettingsEnterWalksToOk()
 {
     LoginFixture f;
-    TLoginSetDlg dialog(f.demo.stores);
+    TLoginSetDlg dialog(f.demo.stores());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QLineEdit* first = dialog.findChild<QLineEdit*>(QStringLiteral("SserverIp"));
@@ -268,6 +279,31 @@ void TestLoginWindow::connectionSettingsEnterWalksToOk()
     QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton*>(QStringLiteral("SsettingDecide")));
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.result(), 0);
+}
+
+// Enter in the name box logs in without adding the typed name; Esc ends the program as the close
+// button does, instead of hiding the window while the program runs on.
+void TestLoginWindow::keyboard()
+{
+    LoginFixture f({QStringLiteral("张三")});
+    QSignalSpy loggedIn(f.window.get(), &TLogin::loggedIn);
+    QSignalSpy closed(f.window.get(), &TLogin::closed);
+    f.user()->lineEdit()->setFocus();
+    f.user()->setEditText(QStringLiteral("nobody"));
+    QTest::keyClick(f.user()->lineEdit(), Qt::Key_Return);
+    QCOMPARE(f.prompter.messages.takeLast(), QStringLiteral("用户名或密码错误，请重新输入!"));
+    QCOMPARE(f.user()->count(), 1);
+
+    f.type(QString::fromLatin1(DemoLogins::kOperatorName),
+           QString::fromLatin1(DemoLogins::kOperatorPassword));
+    QTest::keyClick(f.user()->lineEdit(), Qt::Key_Return);
+    QCOMPARE(loggedIn.count(), 1);
+    QCOMPARE(f.user()->count(), 1);
+
+    f.window->show();
+    QTest::keyClick(f.window.get(), Qt::Key_Escape);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(f.context.loginWindowClosed);
 }
 
 QTEST_MAIN(TestLoginWindow)

@@ -2,7 +2,6 @@
 #include "RecordingPrompter.h"
 #include "RecordingSoundPlayer.h"
 
-#include "scale/ScaleTypes.h"
 #include "app/LoginContext.h"
 #include "app/LoginService.h"
 #include "app/ServerRow.h"
@@ -11,6 +10,7 @@
 #include "app/gui/TFunctionsDlg.h"
 #include "app/gui/TLogin.h"
 #include "scale/ScaleReaderHost.h"
+#include "scale/ScaleTypes.h"
 #include "store/DemoOrderData.h"
 #include "store/LocalQuery.h"
 
@@ -32,28 +32,22 @@ namespace {
 struct StationFixture
 {
     DemoFolder demo;
-    LoginContext context;
-    RecordingPrompter prompter;
-    RecordingSoundPlayer sounds;
+    RecordingPrompter& prompter = demo.prompter;
+    const LoginContext& context = demo.session->context();
     std::unique_ptr<TLogin> login;
     std::unique_ptr<TFunctionsDlg> main;
 
     explicit StationFixture(const std::function<void(QSqlDatabase&)>& prepare = {})
+        : demo(prepare)
     {
-        if (prepare) {
-            prepare(demo.stores.loginDb());
-        }
-        login = std::make_unique<TLogin>(demo.stores, context, prompter, sounds);
-        main = std::make_unique<TFunctionsDlg>(demo.stores, context, prompter, sounds, *login);
+        login = std::make_unique<TLogin>(*demo.session);
+        main = std::make_unique<TFunctionsDlg>(*demo.session, *login);
     }
 
     void logInAndShow(const char* user = DemoLogins::kOperatorName,
                       const char* pw = DemoLogins::kOperatorPassword)
     {
-        QCOMPARE(LoginService::logIn(demo.stores.orderDb(), &demo.stores.loginDb(), context,
-                                     QString::fromLatin1(user), QString::fromLatin1(pw))
-                     .outcome,
-                 LoginService::Outcome::LoggedIn);
+        demo.logIn(user, pw);
         main->show();
         QVERIFY(QTest::qWaitForWindowExposed(main.get()));
     }
@@ -108,7 +102,7 @@ void TestMainWindow::constructionBeforeLogin()
     const QDate today = QDate::currentDate();
     QCOMPARE(f.find<QDateEdit>("DateTimePickerFrom")->date(), QDate(today.year(), today.month(), 1));
     QCOMPARE(f.find<QDateEdit>("DateTimePickerTo")->date(), today);
-    QCOMPARE(f.main->scaleTypeIndex(), kManualScaleTypeIndex);
+    QCOMPARE(f.demo.session->scale().scaleTypeIndex, kManualScaleTypeIndex);
     QVERIFY(f.find<QCheckBox>("CheckBox4")->isChecked());
     QVERIFY(f.prompter.messages.isEmpty());
 }
@@ -117,7 +111,7 @@ void TestMainWindow::formShowFillsTheLists()
 {
     StationFixture f;
     f.logInAndShow(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
-    OrderDatabase& shop = f.demo.stores.orderDb();
+    OrderDatabase& shop = f.demo.orderDb();
 
     const QStringList staff = QStringList{QString()} + shop.staffNames();
     QVERIFY(staff.size() > 2);
@@ -207,17 +201,19 @@ void TestMainWindow::functionKeys()
 void TestMainWindow::unreadablePostageFile()
 {
     TempDataFolder folder;
-    StationStores stores(folder.path());
-    QVERIFY(stores.openLogin(nullptr));
     QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Postage.db"))); // a folder where the file should be
-    LoginContext context;
     RecordingPrompter prompter;
     RecordingSoundPlayer sounds;
-    TLogin login(stores, context, prompter, sounds);
-    TFunctionsDlg main(stores, context, prompter, sounds, login);
+    StationSession session(folder.path(), prompter, sounds);
+    QString error;
+    QVERIFY(!session.start(&error));
+    QVERIFY2(error.startsWith(QStringLiteral("程序配置文件访问失败!")), qPrintable(error));
+    QCOMPARE(session.scale().scaleTypeIndex, -1);
+    // The windows are still built, and the postage settings say why they cannot open.
+    TLogin login(session);
+    TFunctionsDlg main(session, login);
+    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("BitBtn3")), Qt::LeftButton);
     QCOMPARE(prompter.messages, QStringList{QStringLiteral("程序配置文件访问失败!")});
-    QCOMPARE(main.scaleTypeIndex(), -1);
-    QVERIFY(main.findChild<QLineEdit*>(QStringLiteral("Edit2"))->text().isEmpty());
 }
 
 void TestMainWindow::closingEndsTheProgram()
@@ -227,6 +223,10 @@ void TestMainWindow::closingEndsTheProgram()
     f.login->show();
     f.logInAndShow();
     f.login->hide();
+    // Esc does not hide the main window: the program would run on without a window.
+    QTest::keyClick(f.main.get(), Qt::Key_Escape);
+    QVERIFY(f.main->isVisible());
+    QCOMPARE(closed.count(), 0);
     f.main->close();
     QCOMPARE(closed.count(), 1);
     QVERIFY(f.context.loginWindowClosed);
@@ -251,8 +251,14 @@ void TestMainWindow::settingsButtonsOpenTheirDialogs()
                                                                             : "TElectronicScaleSetDlg"));
     }
     // Closing the scale settings changes nothing: weights stay typed.
-    QCOMPARE(f.main->scaleTypeIndex(), kManualScaleTypeIndex);
-    QVERIFY(!f.main->scaleReader().hasReader());
+    QCOMPARE(f.demo.session->scale().scaleTypeIndex, kManualScaleTypeIndex);
+    QVERIFY(!f.demo.session->scaleReader().hasReader());
+
+    // An option changed through the settings reaches the tabs at once.
+    auto* summary = f.find<QCheckBox>("CheckBox4");
+    const bool was = summary->isChecked();
+    QVERIFY(f.demo.session->settings().storeSummary(!was, nullptr));
+    QCOMPARE(summary->isChecked(), !was);
 }
 
 void TestMainWindow::secondInstanceIsRefused()

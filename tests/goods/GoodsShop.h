@@ -16,6 +16,8 @@ class GoodsShop
     TempDataFolder m_folder;
 
 public:
+    QString path() const { return m_folder.file(QStringLiteral("shop.db")); }
+
     // Empty when the shop is ready, otherwise why not.
     QString make()
     {

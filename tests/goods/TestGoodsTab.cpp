@@ -1,9 +1,10 @@
+#include "DemoFolder.h"
 #include "GoodsShop.h"
-#include "RecordingPrompter.h"
-#include "RecordingSoundPlayer.h"
 
 #include "goods/gui/GoodsTab.h"
 #include "scale/ScaleReaderHost.h"
+#include "scale/ScaleTypes.h"
+#include "store/LocalQuery.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,12 +30,14 @@ QString u(const char* text)
 struct TabRig
 {
     GoodsShop shop;
-    RecordingPrompter prompter;
-    RecordingSoundPlayer sounds;
-    ScaleReaderHost reader{prompter};
+    std::unique_ptr<DemoFolder> demo;
     QTabWidget window;
     QLineEdit* otherPage = new QLineEdit;
-    GoodsTab* tab = new GoodsTab;
+    GoodsTab* tab = nullptr;
+    RecordingPrompter* prompter = nullptr;
+    RecordingSoundPlayer* sounds = nullptr;
+    ScaleReaderHost* reader = nullptr;
+
     template <typename T> T* find(const char* name) const
     {
         T* widget = tab->findChild<T*>(QString::fromLatin1(name));
@@ -45,31 +48,45 @@ struct TabRig
     }
 
     // The tab's controls by their names.
-    QLineEdit* Edit4 = find<QLineEdit>("Edit4");
-    QLineEdit* Edit5 = find<QLineEdit>("Edit5");
-    QLineEdit* Edit6 = find<QLineEdit>("Edit6");
-    QLineEdit* GoodWeight = find<QLineEdit>("GoodWeight");
-    QComboBox* Count = find<QComboBox>("Count");
-    QCheckBox* CheckInput = find<QCheckBox>("CheckInput");
-    QCheckBox* CheckCapacity = find<QCheckBox>("CheckCapacity");
-    QPushButton* Entry = find<QPushButton>("Entry");
-    QPlainTextEdit* Memo3 = find<QPlainTextEdit>("Memo3");
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QLineEdit* GoodWeight = nullptr;
+    QComboBox* Count = nullptr;
+    QCheckBox* CheckInput = nullptr;
+    QCheckBox* CheckCapacity = nullptr;
+    QPushButton* Entry = nullptr;
+    QPlainTextEdit* Memo3 = nullptr;
 
-    TabRig()
-    {
-        window.addTab(otherPage, QStringLiteral("扫描称重"));
-        window.addTab(tab, QStringLiteral("商品称重"));
-    }
-
-    // Empty when ready, otherwise why not.
+    // Empty when ready, otherwise why not. The station's session works on the shop made for the
+    // test.
     QString start(int scaleTypeIndex)
     {
         if (QString error = shop.make(); !error.isEmpty()) {
             return error;
         }
-        tab->setup(shop.orderDb, prompter, sounds, &reader);
-        tab->setScaleTypeIndex(scaleTypeIndex);
-        if (scaleTypeIndex == 3) {
+        demo = std::make_unique<DemoFolder>([this](QSqlDatabase& loginDb) {
+            LocalQuery::exec(loginDb, QStringLiteral("update server set ServerIP = ? where ID = 3"),
+                             {QString::fromLatin1(kEmbeddedPrefix) + shop.path()});
+        });
+        demo->logIn();
+        prompter = &demo->prompter;
+        sounds = &demo->sounds;
+        reader = &demo->session->scaleReader();
+        demo->session->scale().scaleTypeIndex = scaleTypeIndex;
+        tab = new GoodsTab(*demo->session);
+        Edit4 = find<QLineEdit>("Edit4");
+        Edit5 = find<QLineEdit>("Edit5");
+        Edit6 = find<QLineEdit>("Edit6");
+        GoodWeight = find<QLineEdit>("GoodWeight");
+        Count = find<QComboBox>("Count");
+        CheckInput = find<QCheckBox>("CheckInput");
+        CheckCapacity = find<QCheckBox>("CheckCapacity");
+        Entry = find<QPushButton>("Entry");
+        Memo3 = find<QPlainTextEdit>("Memo3");
+        window.addTab(otherPage, QStringLiteral("扫描称重"));
+        window.addTab(tab, QStringLiteral("商品称重"));
+        if (scaleTypeIndex == kManualScaleTypeIndex) {
             // What the main window does for typed weights when it is shown.
             CheckInput->setText(QStringLiteral("记住"));
             Edit4->setReadOnly(false);
@@ -141,7 +158,7 @@ void TestGoodsTab::typedWeights()
     // Back in the weight box, Enter before any other key does nothing.
     rig.Edit4->setFocus();
     QTest::keyClick(rig.Edit4, Qt::Key_Return);
-    QCOMPARE(rig.sounds.played, QStringList{"Ding.wav"});
+    QCOMPARE(rig.sounds->played, QStringList{"Ding.wav"});
     QCOMPARE(QApplication::focusWidget(), rig.Edit4);
 
     rig.scan(QStringLiteral("ab1"));
@@ -175,7 +192,7 @@ void TestGoodsTab::typedWeights()
         QTest::keyClicks(rig.Edit4, QString::fromLatin1(typed));
         QCOMPARE(rig.Edit4->text(), QString());
     }
-    QCOMPARE(rig.prompter.messages, QStringList(2, u("输入非法数据!")));
+    QCOMPARE(rig.prompter->messages, QStringList(2, u("输入非法数据!")));
 }
 
 void TestGoodsTab::samplingControls()
@@ -183,10 +200,13 @@ void TestGoodsTab::samplingControls()
     TabRig rig;
     START(rig, 3);
     // Offering the list again replaces it; a listed "0" is no typing.
+
     for (int i = 0; i < 2; ++i) {
-        rig.tab->setSampleCounts({QStringLiteral("3"), QStringLiteral("0")});
+        LocalQuery::exec(rig.demo->loginDb(), QStringLiteral("delete from Capacity"));
+        LocalQuery::exec(rig.demo->loginDb(),
+                         QStringLiteral("insert into Capacity (ID, Count) values (1, '3'), (2, '0')"));
+        rig.tab->loadSettings();
     }
-    rig.tab->setSampling(false);
     QCOMPARE(rig.Count->count(), 2);
     QVERIFY(!rig.Count->isEnabled());
     clickBox(rig.CheckCapacity);
@@ -198,7 +218,7 @@ void TestGoodsTab::samplingControls()
     QTest::keyClick(rig.Count->lineEdit(), Qt::Key_Return);
     QCOMPARE(rig.Count->currentText(), QStringLiteral("0"));
     QCOMPARE(rig.Count->count(), 2);
-    QCOMPARE(rig.prompter.messages, QStringList{u("首位数字禁止为0!")});
+    QCOMPARE(rig.prompter->messages, QStringList{u("首位数字禁止为0!")});
     rig.Edit4->setText(QStringLiteral("0.5"));
     rig.scan(rig.shop.barcode(u(kHoney)));
     QVERIFY(isLogLine(rig.memo().value(0), u(" : 0 : 取样数量必须是大于0的整数!")));
@@ -259,8 +279,7 @@ void TestGoodsTab::scaleSimulator()
 
     TabRig rig;
     START(rig, 0);
-    QObject::connect(&rig.reader, &ScaleReaderHost::weightText, rig.tab, &GoodsTab::showScaleWeight);
-    QVERIFY2(rig.reader.start(config), qPrintable(rig.prompter.messages.join(QLatin1Char('\n'))));
+    QVERIFY2(rig.reader->start(config), qPrintable(rig.prompter->messages.join(QLatin1Char('\n'))));
     QTRY_COMPARE(rig.Edit4->text(), QStringLiteral("0.52"));
     QCOMPARE(QApplication::focusWidget(), rig.Edit5);
     rig.scan(rig.shop.barcode(u(kHoney)));
@@ -268,7 +287,7 @@ void TestGoodsTab::scaleSimulator()
 
     // By hand: the reader rests and the typed weight stays while the scale goes on sending.
     clickBox(rig.CheckInput);
-    QVERIFY(!rig.Edit4->isReadOnly() && rig.reader.isSuspended());
+    QVERIFY(!rig.Edit4->isReadOnly() && rig.reader->isSuspended());
     QCOMPARE(rig.Edit4->text(), QString());
     rig.Edit4->setFocus();
     QTest::keyClicks(rig.Edit4, QStringLiteral("0.3"));
@@ -277,7 +296,7 @@ void TestGoodsTab::scaleSimulator()
     QCOMPARE(rig.shop.weight(u(kMug)), QStringLiteral("300"));
 
     clickBox(rig.CheckInput);
-    QVERIFY(rig.Edit4->isReadOnly() && !rig.reader.isSuspended());
+    QVERIFY(rig.Edit4->isReadOnly() && !rig.reader->isSuspended());
     QTRY_COMPARE(rig.Edit4->text(), QStringLiteral("0.52"));
 
     // A scale gone quiet shows the reader's text, which is no weight.
@@ -286,7 +305,7 @@ void TestGoodsTab::scaleSimulator()
     rig.scan(rig.shop.barcode(u(kHoney)));
     QVERIFY(isLogLine(rig.memo().value(0), u(" : 读取数据中! : 重量值错误!")));
     QCOMPARE(rig.shop.weight(u(kHoney)), QStringLiteral("520"));
-    rig.reader.stopAndWait();
+    rig.reader->stopAndWait();
 }
 
 QTEST_MAIN(TestGoodsTab)

@@ -1,10 +1,10 @@
 #include "PostageTestDb.h"
 #include "RecordingPrompter.h"
 #include "TempDataFolder.h"
+#include "base/ReportSink.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "postage/PostageText.h"
-#include "base/ReportSink.h"
 
 #include <QRegularExpression>
 #include <QTest>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/SqlConnection.h"
+#include "store/StationSettings.h"
 
 #include <QSqlQuery>
 #include <QString>
@@ -31,6 +32,7 @@ public:
             m_ok = exec("insert into ScaleTypel(ID, ScaleName, ScaleRange, BaudRate) values(?, ?, '30', ?)",
                         {i + 1, names.value(i), bauds.value(i)});
         }
+        settings.setDatabase(db());
     }
 
     bool isOk() const { return m_ok; }
@@ -58,6 +60,8 @@ public:
         }
         return query.value(0);
     }
+
+    StationSettings settings;
 
 private:
     SqlConnection m_connection;

@@ -304,7 +304,7 @@ void TestScaleSettings::storedChoiceAndNewReader()
     ScaleState state{1, 0, 9600, 30.0};
     const QString missing = QStringLiteral("/dev/ttyUSB-zelvo-missing");
     QVERIFY(ScaleSettingsApply::apply(choiceOf(5, 1, QStringLiteral("50."), QStringLiteral("2400"), missing),
-                                      state, login.db(), host, view, prompter));
+                                      state, login.settings, login.db(), host, view, prompter));
     QCOMPARE(login.value("select Com from Initialization where ID=1").toInt(), 5);
     QCOMPARE(login.value("select ScaleType from Initialization where ID=1").toInt(), 2);
     QCOMPARE(login.value("select ScaleRange from ScaleTypel where ID=2").toString(), QStringLiteral("50."));
@@ -339,7 +339,7 @@ void TestScaleSettings::switchingToTypedWeightsAndBack()
     QCOMPARE(openCount(line.devicePath()), 1);
 
     QVERIFY(ScaleSettingsApply::apply(choiceOf(1, 3, QStringLiteral("30"), QStringLiteral("9600"), QString()),
-                                      state, login.db(), host, view, prompter));
+                                      state, login.settings, login.db(), host, view, prompter));
     QVERIFY(!host.hasReader());
     QCOMPARE(openCount(line.devicePath()), 0);
     QCOMPARE(view.caption, QStringLiteral("记住"));
@@ -349,8 +349,8 @@ void TestScaleSettings::switchingToTypedWeightsAndBack()
     QCOMPARE(login.value("select ScaleType from Initialization where ID=1").toInt(), 4);
 
     QVERIFY(ScaleSettingsApply::apply(
-        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state, login.db(),
-        host, view, prompter));
+        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state,
+        login.settings, login.db(), host, view, prompter));
     QVERIFY(host.hasReader());
     QVERIFY(!host.isStopRequested());
     QCOMPARE(openCount(line.devicePath()), 1);
@@ -361,8 +361,8 @@ void TestScaleSettings::switchingToTypedWeightsAndBack()
 
     // The same settings once more replace the reader; still one has the port.
     QVERIFY(ScaleSettingsApply::apply(
-        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state, login.db(),
-        host, view, prompter));
+        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state,
+        login.settings, login.db(), host, view, prompter));
     QCOMPARE(openCount(line.devicePath()), 1);
     QVERIFY(line.write(ScaleFrames::frame(0, 1.5).repeated(3)));
     QTRY_COMPARE(shown.value(0), QStringLiteral("1.5"));
@@ -381,8 +381,8 @@ void TestScaleSettings::manualWeightTickedSuspendsNewReader()
     view.scanChecked = true;
     ScaleState state{1, 3, 9600, 30.0};
     QVERIFY(ScaleSettingsApply::apply(
-        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state, login.db(),
-        host, view, prompter));
+        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state,
+        login.settings, login.db(), host, view, prompter));
     QVERIFY(host.isSuspended());
     QVERIFY(!view.scanReadOnly);
     QVERIFY(view.goodsReadOnly);
@@ -446,8 +446,8 @@ void TestScaleSettings::refusedChoicesChangeNothing()
     ScaleSettingsApply::startAtShow(state, login.db(), host, view);
     QVERIFY(!host.isStopRequested());
 
-    QVERIFY(!ScaleSettingsApply::apply(choiceOf(port, type, range, rate, device), state, login.db(), host,
-                                       view, prompter));
+    QVERIFY(!ScaleSettingsApply::apply(choiceOf(port, type, range, rate, device), state, login.settings,
+                                       login.db(), host, view, prompter));
     QCOMPARE(prompter.messages, QStringList{message});
     QCOMPARE(login.value("select Com from Initialization where ID=1").toInt(), 1);
     QCOMPARE(login.value("select ScaleType from Initialization where ID=1").toInt(), 1);
@@ -469,7 +469,7 @@ void TestScaleSettings::failedStoreIsNotReportedAsSuccess()
     ScaleState state{1, 0, 9600, 30.0};
     QVERIFY(!ScaleSettingsApply::apply(
         choiceOf(2, 1, QStringLiteral("50"), QStringLiteral("2400"), QStringLiteral("/dev/ttyUSB1")), state,
-        login.db(), host, view, prompter));
+        login.settings, login.db(), host, view, prompter));
     QCOMPARE(prompter.messages.size(), 1);
     QVERIFY(prompter.messages.first().startsWith(QStringLiteral("电子秤配置保存失败!")));
     QCOMPARE(login.value("select ScaleRange from ScaleTypel where ID=2").toString(), QStringLiteral("30"));
@@ -484,8 +484,7 @@ void TestScaleSettings::startAtShowWithTypedWeights()
     RecordingPrompter prompter;
     ScaleReaderHost host(prompter);
     FakeView view;
-    ScaleSettingsApply::startAtShow(ScaleState{1, kManualScaleTypeIndex, 9600, 30.0},
-                                    login.db(), host, view);
+    ScaleSettingsApply::startAtShow(ScaleState{1, kManualScaleTypeIndex, 9600, 30.0}, login.db(), host, view);
     QVERIFY(!host.hasReader());
     QCOMPARE(view.caption, QStringLiteral("记住"));
     QVERIFY(!view.scanReadOnly);

@@ -1,12 +1,7 @@
 #pragma once
 
 #include "DemoFolder.h"
-#include "RecordingPrompter.h"
-#include "RecordingSoundPlayer.h"
 
-#include "app/LoginContext.h"
-#include "app/LoginService.h"
-#include "app/ServerRow.h"
 #include "station/PlainScanView.h"
 #include "station/ShipProcedure.h"
 #include "station/StationReport.h"
@@ -19,21 +14,6 @@
 #include <QSqlQuery>
 #include <QtTest>
 
-#include <functional>
-
-// A prompter that can act while a question is open (the connection drops, the scale moves…).
-struct HookPrompter : RecordingPrompter
-{
-    std::function<void(const QString&)> onAsk;
-    bool ask(const QString& text) override
-    {
-        if (onAsk) {
-            onAsk(text);
-        }
-        return RecordingPrompter::ask(text);
-    }
-};
-
 // A first-start data folder with the demo shop, logged in as the demo operator, with trades made
 // for the test and one postage rule for 青禾快递 in 江苏省: 8 yuan up to 1000 g, 4 yuan per further
 // 1000 g started.
@@ -44,9 +24,9 @@ struct StationShop
     static inline const QString kTradeNo = QStringLiteral("T90001");
 
     DemoFolder demo;
-    LoginContext context;
-    HookPrompter prompter;
-    RecordingSoundPlayer sounds;
+    RecordingPrompter& prompter = demo.prompter;
+    RecordingSoundPlayer& sounds = demo.sounds;
+    LoginContext& context = demo.session->context();
     StationReport report{sounds};
     PlainScanView view;
     int scaleTypeIndex = kManualScaleTypeIndex;
@@ -54,14 +34,7 @@ struct StationShop
 
     StationShop()
     {
-        context.programFolder = demo.stores.dataFolder();
-        context.server = ServerRow::read(demo.stores.loginDb()).value_or(ServerSettings{});
-        const auto login = LoginService::logIn(demo.stores.orderDb(), &demo.stores.loginDb(), context,
-                                               QString::fromLatin1(DemoLogins::kOperatorName),
-                                               QString::fromLatin1(DemoLogins::kOperatorPassword));
-        if (login.outcome != LoginService::Outcome::LoggedIn) {
-            qFatal("demo login failed: %s", qPrintable(login.message));
-        }
+        demo.logIn();
         addTrade(kTradeId, kWaybill, kTradeNo, 5, QString());
         // Goods: 2 mugs of 380 g, a T-shirt of 180 g in a variant, 3 hair clips of 12.5 g.
         order("insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit) values "
@@ -105,15 +78,9 @@ struct StationShop
 
     ShipOutcome ship()
     {
-        StationServices services{demo.stores.orderDb(),
-                                 &demo.stores.loginDb(),
-                                 &demo.stores.postageDb(),
-                                 prompter,
-                                 report,
-                                 sounds,
-                                 context.operatorName,
-                                 scaleTypeIndex,
-                                 scaleRange};
+        StationServices services{
+            demo.orderDb(), demo.session->settings(), &demo.postageDb(), prompter,  report,
+            sounds,         context.operatorName,     scaleTypeIndex,    scaleRange};
         return ShipProcedure(services, view).run();
     }
 
@@ -143,17 +110,20 @@ struct StationShop
     }
     void order(const char* sql, const QVariantList& values = {})
     {
-        run(demo.stores.orderDb().db(), sql, values);
+        run(demo.stores().orderDb().db(), sql, values);
     }
-    void login(const char* sql, const QVariantList& values = {}) { run(demo.stores.loginDb(), sql, values); }
+    void login(const char* sql, const QVariantList& values = {})
+    {
+        run(demo.stores().loginDb(), sql, values);
+    }
     void postage(const QString& sql, const QVariantList& values = {})
     {
-        run(demo.stores.postageDb(), sql.toUtf8().constData(), values);
+        run(demo.stores().postageDb(), sql.toUtf8().constData(), values);
     }
 
     QVariant value(const char* sql, const QVariantList& values = {})
     {
-        QSqlQuery query(demo.stores.orderDb().db());
+        QSqlQuery query(demo.stores().orderDb().db());
         query.prepare(QString::fromUtf8(sql));
         for (const QVariant& v : values) {
             query.addBindValue(v);

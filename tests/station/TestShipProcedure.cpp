@@ -263,6 +263,30 @@ private slots:
         }
     }
 
+    // Options or alarm brackets that cannot be read stop the run before anything is written; an
+    // unreadable alarm never lets an abnormal parcel through unchecked.
+    void unreadableSettings_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("alarm brackets") << QStringLiteral("drop table AlarmSet");
+        QTest::newRow("option row") << QStringLiteral("delete from Initialization");
+        QTest::newRow("option table") << QStringLiteral("drop table Initialization");
+    }
+    void unreadableSettings()
+    {
+        QFETCH(QString, damage);
+        StationShop shop;
+        setAlarm(shop, true, {1000, 3000, -50, 100, 10});
+        shop.view.weight = QStringLiteral("9.900"); // 8.8 kg over the goods
+        shop.login(damage.toUtf8().constData());
+        const QString before = shop.fingerprint();
+
+        QCOMPARE(shop.ship(), ShipOutcome::Refused);
+        QCOMPARE(shop.prompter.messages, QStringList{QStringLiteral("程序配置文件访问失败!")});
+        QVERIFY(shop.prompter.questions.isEmpty());
+        QCOMPARE(shop.fingerprint(), before);
+    }
+
     // First weight 1000 g; a second bracket rule of the same region starts charging at 500 g.
     void overweight_data()
     {
@@ -482,21 +506,21 @@ private slots:
     void lostConnectionBeforeTheScan()
     {
         StationShop shop;
-        shop.demo.stores.orderDb().db().close();
+        shop.demo.stores().orderDb().db().close();
         QCOMPARE(shop.ship(), ShipOutcome::Shipped);
-        QVERIFY(shop.demo.stores.orderDb().isOpen());
+        QVERIFY(shop.demo.stores().orderDb().isOpen());
     }
 
     void lostConnectionDuringTheRun()
     {
         StationShop shop;
         setAlarm(shop, true, {1000, 3000, -50, 0, 10});
-        shop.prompter.onAsk = [&](const QString&) { shop.demo.stores.orderDb().db().close(); };
+        shop.prompter.onAsk = [&](const QString&) { shop.demo.stores().orderDb().db().close(); };
         QCOMPARE(shop.ship(), ShipOutcome::Refused);
         QCOMPARE(shop.lines().constFirst(), QStringLiteral(" : ZT90001 : 订单数据库连接已断开,请重新扫描!"));
         QCOMPARE(shop.sounds.played.constLast(), QStringLiteral("False.wav"));
         QVERIFY(shop.prompter.messages.isEmpty());
-        QVERIFY(shop.demo.stores.orderDb().connectionLost());
+        QVERIFY(shop.demo.stores().orderDb().connectionLost());
 
         // The next scan opens the connection again and ships.
         shop.prompter.onAsk = {};
@@ -507,11 +531,11 @@ private slots:
     void statementsOfACleanShip()
     {
         StationShop shop;
-        const quint64 before = shop.demo.stores.orderDb().statementCount();
+        const quint64 before = shop.demo.stores().orderDb().statementCount();
         QCOMPARE(shop.ship(), ShipOutcome::Shipped);
         // Lookup, goods lines, three goods records, package, row 54, stock-out check, stock-out,
         // picker, goods weight, G_TradeOver.
-        QCOMPARE(shop.demo.stores.orderDb().statementCount() - before, quint64(12));
+        QCOMPARE(shop.demo.stores().orderDb().statementCount() - before, quint64(12));
     }
 };
 

@@ -4,8 +4,8 @@
 #include "TempDataFolder.h"
 
 #include "app/gui/SoundEffectPlayer.h"
-#include "station/StationReport.h"
 #include "base/Sounds.h"
+#include "station/StationReport.h"
 
 #include <QDir>
 #include <QFile>

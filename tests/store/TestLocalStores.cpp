@@ -13,6 +13,25 @@
 
 namespace {
 
+// Reads for the checks: a failed statement reads as no rows.
+QStringList column(QSqlDatabase& db, const QString& sql)
+{
+    QStringList values;
+    LocalQuery::column(db, sql, {}, &values, nullptr);
+    return values;
+}
+
+std::optional<QSqlRecord> firstRow(QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    std::optional<QSqlRecord> row;
+    LocalQuery::firstRow(db, sql, values, &row, nullptr);
+    return row;
+}
+
+} // namespace
+
+namespace {
+
 QStringList columnsOf(QSqlDatabase& db, const QString& table)
 {
     QStringList names;
@@ -28,9 +47,8 @@ QStringList columnsOf(QSqlDatabase& db, const QString& table)
 QString dump(QSqlDatabase& db)
 {
     QString text;
-    for (const QString& table :
-         LocalQuery::column(db, QStringLiteral("select name from sqlite_master where type='table' "
-                                               "and name not like 'sqlite_%' order by name"))) {
+    for (const QString& table : column(db, QStringLiteral("select name from sqlite_master where type='table' "
+                                                          "and name not like 'sqlite_%' order by name"))) {
         text +=
             table + QLatin1Char('(') + columnsOf(db, table).join(QLatin1Char(',')) + QStringLiteral(")\n");
         QSqlQuery rows(db);
@@ -121,8 +139,8 @@ void TestLocalStores::firstStartCreatesEverything()
     const QStringList companies = shop.logisticNames();
     QVERIFY(!companies.isEmpty());
     for (const QString& company : companies) {
-        const auto count = LocalQuery::firstRow(
-            stores.postageDb(), QStringLiteral("select count(*) from rule where Express = ?"), {company});
+        const auto count = firstRow(stores.postageDb(),
+                                    QStringLiteral("select count(*) from rule where Express = ?"), {company});
         QVERIFY2(count && count->value(0).toInt() > 0, qPrintable(company));
     }
 }
@@ -135,35 +153,31 @@ void TestLocalStores::shippedRows()
     QSqlDatabase& db = stores.loginDb();
 
     // The manual-entry type is selected, so a first start works without a scale.
-    const auto options =
-        LocalQuery::firstRow(db, QStringLiteral("select ScaleType, DefaultPageSize, MultiPostID, "
-                                                "ChkCalcWeightOnce from Initialization where ID = 1"));
+    const auto options = firstRow(db, QStringLiteral("select ScaleType, DefaultPageSize, MultiPostID, "
+                                                     "ChkCalcWeightOnce from Initialization where ID = 1"));
     QVERIFY(options);
     QCOMPARE(options->value(0).toInt(), 4);
-    QCOMPARE(LocalQuery::column(db, QStringLiteral("select ScaleName from ScaleTypel where ID = 4")).value(0),
+    QCOMPARE(column(db, QStringLiteral("select ScaleName from ScaleTypel where ID = 4")).value(0),
              QStringLiteral("手动输入重量"));
-    QCOMPARE(LocalQuery::column(db, QStringLiteral("select ID from ScaleTypel order by ID")).size(), 5);
-    const auto scale =
-        LocalQuery::firstRow(db, QStringLiteral("select ComNumber, ScaleNumber from Scale where ID = 1"));
+    QCOMPARE(column(db, QStringLiteral("select ID from ScaleTypel order by ID")).size(), 5);
+    const auto scale = firstRow(db, QStringLiteral("select ComNumber, ScaleNumber from Scale where ID = 1"));
     QCOMPARE(scale->value(0).toInt(), 20);
     QCOMPARE(scale->value(1).toInt(), 5);
 
-    const QStringList searchTypes =
-        LocalQuery::column(db, QStringLiteral("select SerarchTypel from Search order by ID"));
+    const QStringList searchTypes = column(db, QStringLiteral("select SerarchTypel from Search order by ID"));
     QCOMPARE(searchTypes.size(), 9);
     QCOMPARE(searchTypes.first(), QStringLiteral("快递单号"));
     QCOMPARE(searchTypes.last(), QStringLiteral("电话号码"));
-    QCOMPARE(LocalQuery::column(db, QStringLiteral("select WeightTypel from SearchWeightTypel order by ID")),
+    QCOMPARE(column(db, QStringLiteral("select WeightTypel from SearchWeightTypel order by ID")),
              QStringList({QStringLiteral("商品重量"), QStringLiteral("包裹重量"), QStringLiteral("重量差")}));
 
     const QStringList selected =
-        LocalQuery::column(db, QStringLiteral("select Sel from ListView1Conf order by ColIndex"));
+        column(db, QStringLiteral("select Sel from ListView1Conf order by ColIndex"));
     QCOMPARE(selected.size(), 22);
     QCOMPARE(selected.count(QStringLiteral("1")), 21);
     QCOMPARE(selected.last(), QStringLiteral("0")); // the telephone column is hidden
-    QVERIFY(LocalQuery::column(db, QStringLiteral("select PageSize from Page"))
-                .contains(options->value(1).toString()));
-    QVERIFY(!LocalQuery::column(db, QStringLiteral("select Count from Capacity")).isEmpty());
+    QVERIFY(column(db, QStringLiteral("select PageSize from Page")).contains(options->value(1).toString()));
+    QVERIFY(!column(db, QStringLiteral("select Count from Capacity")).isEmpty());
 }
 
 void TestLocalStores::oldestLayoutTakesTwoStarts()
@@ -176,11 +190,11 @@ void TestLocalStores::oldestLayoutTakesTwoStarts()
         StationStores stores(folder.path());
         QVERIFY(stores.openLogin(nullptr));
         QSqlDatabase& db = stores.loginDb();
-        QCOMPARE(LocalQuery::column(db, QStringLiteral("select BaudRate from ScaleTypel order by ID")),
+        QCOMPARE(column(db, QStringLiteral("select BaudRate from ScaleTypel order by ID")),
                  QStringList({QStringLiteral("9600"), QStringLiteral("9600"), QStringLiteral("1200")}));
-        QCOMPARE(LocalQuery::column(db, QStringLiteral("select Ver from Version where ID = 1")),
+        QCOMPARE(column(db, QStringLiteral("select Ver from Version where ID = 1")),
                  QStringList{QStringLiteral("2013070101")});
-        QCOMPARE(LocalQuery::column(db, QStringLiteral("select ComNumber from Scale")),
+        QCOMPARE(column(db, QStringLiteral("select ComNumber from Scale")),
                  QStringList{QStringLiteral("20")});
         QVERIFY(!columnsOf(db, QStringLiteral("Initialization")).contains(QStringLiteral("MultiPostID")));
     }
@@ -191,12 +205,12 @@ void TestLocalStores::oldestLayoutTakesTwoStarts()
         StationStores stores(folder.path());
         QVERIFY(stores.openLogin(nullptr));
         QSqlDatabase& db = stores.loginDb();
-        const auto row = LocalQuery::firstRow(db, QStringLiteral("select MultiPostID, ChkCalcWeightOnce from "
-                                                                 "Initialization where ID = 1"));
+        const auto row = firstRow(db, QStringLiteral("select MultiPostID, ChkCalcWeightOnce from "
+                                                     "Initialization where ID = 1"));
         QVERIFY(row);
         QCOMPARE(row->value(0), QVariant(0));
         QCOMPARE(row->value(1), QVariant(0));
-        QCOMPARE(LocalQuery::column(db, QStringLiteral("select Ver from Version where ID = 1")),
+        QCOMPARE(column(db, QStringLiteral("select Ver from Version where ID = 1")),
                  QStringList{QStringLiteral("2013120122")});
         afterSecond = dump(db);
     }

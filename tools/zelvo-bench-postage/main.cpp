@@ -2,13 +2,13 @@
 // the fee) against a Postage.db holding 10,000 rule rows over 20 express companies.
 
 #include "base/Prompter.h"
+#include "base/ReportSink.h"
+#include "base/Transaction.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "postage/PostageRegions.h"
 #include "postage/PostageTables.h"
 #include "postage/PostageText.h"
-#include "base/Transaction.h"
-#include "base/ReportSink.h"
 #include "store/SqlConnection.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // zelvo-bench-station: ships parcels one after the other through the headless station's logic
 // against a large embedded order database, with typed weights, and measures the time from scan to
 // log line, the order-database statements per parcel and the resident memory as the run goes on.
-#include "station/HeadlessStation.h"
+#include "app/HeadlessStation.h"
 #include "store/DemoOrderData.h"
 #include "store/SqlConnection.h"
 
@@ -164,7 +164,7 @@ int main(int argc, char* argv[])
         err << "zelvo-bench-station: " << error << "\n";
         return 1;
     }
-    OrderDatabase& orderDb = station.stores().orderDb();
+    OrderDatabase& orderDb = station.session().orderDb();
 
     std::vector<double> millis;
     millis.reserve(parcels.size());

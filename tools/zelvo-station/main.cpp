@@ -1,6 +1,6 @@
 // zelvo-station: a scan-and-ship station without a window. Ships parcels given as arguments or as
 // lines "WEIGHT_KG SCAN" on standard input, on the same stores and logic as the scan tab.
-#include "station/HeadlessStation.h"
+#include "app/HeadlessStation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -6,7 +6,8 @@
 #include <QWidget>
 
 // Real message boxes over a window: plain messages with one button, questions with OK and Cancel
-// titled "Zelvo".
+// titled "Zelvo". A question's default is Cancel, and what a scanner types into an open question
+// is kept instead of being lost in the box.
 class MessageBoxPrompter : public Prompter
 {
 public:
@@ -16,7 +17,9 @@ public:
     }
     void inform(const QString& text) override;
     bool ask(const QString& text) override;
+    QString takeTypedDuringQuestion() override;
 
 private:
     QPointer<QWidget> m_parent;
+    QString m_typedDuringQuestion;
 };

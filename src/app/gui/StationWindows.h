@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/LoginContext.h"
-#include "app/StationStores.h"
+#include "app/StationSession.h"
 
 #include <QObject>
 
@@ -14,8 +13,8 @@ class TLogin;
 class TLoginSetDlg;
 class TPublishDlg;
 
-// Every window of the program, created once at start in a fixed order, with the stores and the
-// login context they share. The login window is the principal one: closing it ends the program.
+// Every window of the program, created once at start in a fixed order, with the session they
+// share. The login window is the principal one: closing it ends the program.
 class StationWindows : public QObject
 {
     Q_OBJECT
@@ -26,8 +25,7 @@ public:
 
     TLogin& login() { return *m_login; }
     TFunctionsDlg& mainWindow() { return *m_main; }
-    StationStores& stores() { return m_stores; }
-    LoginContext& context() { return m_context; }
+    StationSession& session() { return *m_session; }
 
 signals:
     // The login window closed: the program is to end.
@@ -36,10 +34,9 @@ signals:
 private:
     void showMainWindow();
 
-    StationStores m_stores;
-    LoginContext m_context;
     std::unique_ptr<SoundEffectPlayer> m_sounds;
     std::unique_ptr<MessageBoxPrompter> m_prompter;
+    std::unique_ptr<StationSession> m_session;
     std::unique_ptr<TLogin> m_login;
     std::unique_ptr<TFunctionsDlg> m_main;
     std::unique_ptr<TLoginSetDlg> m_connectionDialog;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "postage/gui/PostageDialogs.h"
-#include "scale/ScaleSettingsApply.h"
 
 #include <QDialog>
 
@@ -15,20 +14,17 @@ class QAction;
 class QueryTab;
 class ScanTab;
 class SettingsTab;
-class Prompter;
-class ReaderScale;
-class ScaleReaderHost;
-class SoundPlayer;
+class StationSession;
 class TElectronicScaleSetDlg;
 class WeightBoxesView;
-class StationStores;
 class TLogin;
 class TLoginSetDlg;
 class TPublishDlg;
-struct LoginContext;
 
 // The main window: four tabs for scanning and shipping, goods weighing, query and export, and the
-// settings. It is built before anyone logs in and shown after a successful login.
+// settings. It places the tabs, routes F1 and F2 to the tab in front and opens the settings
+// dialogs; each tab loads and applies its own settings. It is built before anyone logs in and
+// shown after a successful login.
 class TFunctionsDlg : public QDialog
 {
     Q_OBJECT
@@ -41,28 +37,18 @@ public:
         TPublishDlg* version = nullptr;
     };
 
-    TFunctionsDlg(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
-                  TLogin& login, QWidget* parent = nullptr);
+    TFunctionsDlg(StationSession& session, TLogin& login, QWidget* parent = nullptr);
     ~TFunctionsDlg() override;
 
     void setDialogs(const Dialogs& dialogs) { m_dialogs = dialogs; }
 
-    ScanTab* scanTab() const { return m_scanTab; }
-    GoodsTab* goodsTab() const { return m_goodsTab; }
-    QueryTab* queryTab() const { return m_queryTab; }
-    SettingsTab* settingsTab() const { return m_settingsTab; }
-
-    // 0-based row of ScaleTypel in use; 3 means weights are typed.
-    int scaleTypeIndex() const { return m_scale.scaleTypeIndex; }
-    const ScaleState& scale() const { return m_scale; }
-    ScaleReaderHost& scaleReader() const { return *m_scaleReader; }
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Esc does not hide the main window: the program would run on without it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void loadSettings();
     void FormShow();
     void Sheet1OnShow();
     void Action1Execute();
@@ -74,10 +60,7 @@ private:
     void BitBtn3Click();
 
     std::unique_ptr<Ui::TFunctionsDlg> m_ui;
-    StationStores& m_stores;
-    LoginContext& m_context;
-    Prompter& m_prompter;
-    SoundPlayer& m_sounds;
+    StationSession& m_session;
     TLogin& m_login;
     Dialogs m_dialogs;
 
@@ -88,9 +71,6 @@ private:
     QAction* m_action1;
     QAction* m_action2;
 
-    ScaleState m_scale;
-    std::unique_ptr<ScaleReaderHost> m_scaleReader;
-    std::unique_ptr<ReaderScale> m_stationScale;
     std::unique_ptr<WeightBoxesView> m_weightBoxes;
     TElectronicScaleSetDlg* m_scaleDialog = nullptr;
     PostageDialogs m_postageDialogs;

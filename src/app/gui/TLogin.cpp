@@ -1,51 +1,36 @@
 #include "app/gui/TLogin.h"
-
-#include "base/Sounds.h"
-
-#include "base/Texts.h"
 #include "ui_TLogin.h"
 
-#include "app/LoginContext.h"
 #include "app/LoginService.h"
 #include "app/SavedUsers.h"
-#include "app/ServerRow.h"
-#include "app/StationStores.h"
+#include "app/StationSession.h"
 #include "app/gui/TLoginSetDlg.h"
 #include "base/Prompter.h"
 #include "base/SoundPlayer.h"
-#include "store/LoginDbUpgrades.h"
+#include "base/Sounds.h"
+#include "base/Texts.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
-TLogin::TLogin(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
-               QWidget* parent)
+TLogin::TLogin(StationSession& session, QWidget* parent)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::TLogin>())
-    , m_stores(stores)
-    , m_context(context)
-    , m_prompter(prompter)
-    , m_sounds(sounds)
+    , m_session(session)
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    m_ui->Username->setInsertPolicy(QComboBox::NoInsert);
+    m_ui->Username->lineEdit()->installEventFilter(this);
+    m_ui->LoginBtn->setDefault(true);
+    m_session.context().loginWindowClosed = false;
 
-    m_context.server = {};
-    m_context.loginWindowClosed = false;
-    m_context.programFolder = m_stores.dataFolder();
-
-    QString error;
-    if (!m_stores.openLogin(&error)) {
-        m_prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
-    } else {
-        m_context.server = ServerRow::read(m_stores.loginDb()).value_or(ServerSettings{});
-        LoginDbUpgrades::addMultiWaybillColumns(m_stores.loginDb());
-        m_ui->Username->addItems(SavedUsers::names(m_stores.loginDb()));
+    QStringList names;
+    if (loginOpen() && SavedUsers::names(loginDb(), &names, nullptr)) {
+        m_ui->Username->addItems(names);
         m_ui->Username->setCurrentIndex(-1);
-    }
-    if (!m_stores.loginOpen()) {
-        m_prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
     }
 
     connect(m_ui->LoginBtn, &QPushButton::clicked, this, &TLogin::LoginBtnClick);
@@ -58,6 +43,16 @@ TLogin::TLogin(StationStores& stores, LoginContext& context, Prompter& prompter,
 
 TLogin::~TLogin() = default;
 
+bool TLogin::loginOpen() const
+{
+    return m_session.stores().loginOpen();
+}
+
+QSqlDatabase& TLogin::loginDb()
+{
+    return m_session.stores().loginDb();
+}
+
 void TLogin::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -68,24 +63,44 @@ void TLogin::showEvent(QShowEvent* event)
 
 void TLogin::closeEvent(QCloseEvent* event)
 {
-    m_context.loginWindowClosed = true;
+    m_session.context().loginWindowClosed = true;
     QDialog::closeEvent(event);
     emit closed();
 }
 
+void TLogin::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TLogin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->Username->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            LoginBtnClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TLogin::LoginFormOnShow()
 {
-    if (m_stores.loginOpen()) {
-        const auto preset = SavedUsers::defaultLogin(m_stores.loginDb());
-        if (preset && !preset->userName.isEmpty()) {
-            const int index =
-                m_ui->Username->findText(preset->userName, Qt::MatchExactly | Qt::MatchCaseSensitive);
-            m_ui->Username->setCurrentIndex(index);
-            if (index < 0) {
-                m_ui->Username->setEditText(QString());
-            }
-            m_ui->PSW->setText(index >= 0 ? preset->password : QString());
+    StationSettings::Options options;
+    if (m_session.settings().read(&options, nullptr) && !options.defaultUserName.isEmpty()) {
+        const int index =
+            m_ui->Username->findText(options.defaultUserName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        m_ui->Username->setCurrentIndex(index);
+        if (index < 0) {
+            m_ui->Username->setEditText(QString());
         }
+        m_ui->PSW->setText(index >= 0 ? options.defaultPassword : QString());
     }
     m_ui->Username->setFocus();
 }
@@ -94,68 +109,74 @@ void TLogin::UsernameChange()
 {
     const QString name = m_ui->Username->currentText();
     const int index = m_ui->Username->currentIndex();
-    if (name.isEmpty() || index < 0 || m_ui->Username->itemText(index) != name || !m_stores.loginOpen()) {
+    if (name.isEmpty() || index < 0 || m_ui->Username->itemText(index) != name || !loginOpen()) {
         return;
     }
-    if (const auto password = SavedUsers::passwordOf(m_stores.loginDb(), name)) {
+    std::optional<QString> password;
+    if (SavedUsers::passwordOf(loginDb(), name, &password, nullptr) && password) {
         m_ui->PSW->setText(*password);
     }
 }
 
 void TLogin::LoginBtnClick()
 {
-    QSqlDatabase* loginDb = m_stores.loginOpen() ? &m_stores.loginDb() : nullptr;
-    const LoginService::Result result = LoginService::logIn(m_stores.orderDb(), loginDb, m_context,
-                                                            m_ui->Username->currentText(), m_ui->PSW->text());
+    const LoginService::Result result = m_session.logIn(m_ui->Username->currentText(), m_ui->PSW->text());
     if (result.outcome != LoginService::Outcome::LoggedIn) {
-        m_prompter.inform(result.message);
+        m_session.prompter().inform(result.message);
         return;
     }
     hide();
-    m_sounds.play(QString::fromLatin1(Sounds::kWelcome));
+    m_session.sounds().play(QString::fromLatin1(Sounds::kWelcome));
     if (result.rememberFailed) {
-        m_prompter.inform(result.message);
+        m_session.prompter().inform(result.message);
     }
     emit loggedIn();
 }
 
 void TLogin::SavepswClick()
 {
+    Prompter& prompter = m_session.prompter();
     const QString name = m_ui->Username->currentText();
     if (!m_ui->Savepsw->isChecked() || name.isEmpty()) {
-        m_prompter.inform(QStringLiteral("请选择要保存的用户名和密码!"));
+        prompter.inform(QStringLiteral("请选择要保存的用户名和密码!"));
         return;
     }
     const QString password = m_ui->PSW->text();
-    if (password.isEmpty() && !m_prompter.ask(QStringLiteral("确定密码为空?"))) {
-        m_prompter.inform(QStringLiteral("请输入密码!"));
+    if (password.isEmpty() && !prompter.ask(QStringLiteral("确定密码为空?"))) {
+        prompter.inform(QStringLiteral("请输入密码!"));
         return;
     }
-    if (!m_stores.loginOpen() || !SavedUsers::savePair(m_stores.loginDb(), name, password)) {
-        m_prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
+    if (!loginOpen() || !SavedUsers::savePair(loginDb(), name, password, nullptr)) {
+        prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
     }
 }
 
 void TLogin::CheckDeleteClick()
 {
+    Prompter& prompter = m_session.prompter();
     if (!m_ui->CheckDelete->isChecked()) {
         return;
     }
     const QString name = m_ui->Username->currentText();
     if (name.isEmpty()) {
-        m_prompter.inform(QStringLiteral("未选择用户信息!"));
+        prompter.inform(QStringLiteral("未选择用户信息!"));
         m_ui->CheckDelete->setChecked(false);
         return;
     }
-    if (!m_prompter.ask(QStringLiteral("是否删除选定的用户信息?"))) {
+    if (!prompter.ask(QStringLiteral("是否删除选定的用户信息?"))) {
         m_ui->CheckDelete->setChecked(false);
         return;
     }
-    if (!m_stores.loginOpen()) {
+    if (!loginOpen()) {
         return;
     }
-    const auto id = SavedUsers::findPair(m_stores.loginDb(), name, m_ui->PSW->text());
-    if (!id || !SavedUsers::remove(m_stores.loginDb(), *id)) {
+    std::optional<int> id;
+    if (!SavedUsers::findPair(loginDb(), name, m_ui->PSW->text(), &id, nullptr)) {
+        prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
+        m_ui->CheckDelete->setChecked(false);
+        return;
+    }
+    if (!id || !SavedUsers::remove(loginDb(), *id, nullptr)) {
         return;
     }
     const int entry = m_ui->Username->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -165,7 +186,7 @@ void TLogin::CheckDeleteClick()
     m_ui->Username->setCurrentIndex(-1);
     m_ui->Username->setEditText(QString());
     m_ui->PSW->clear();
-    m_prompter.inform(QStringLiteral("用户信息删除成功!"));
+    m_session.prompter().inform(QStringLiteral("用户信息删除成功!"));
     m_ui->CheckDelete->setChecked(false);
 }
 
@@ -177,9 +198,9 @@ void TLogin::SettingClick()
     if (m_connectionDialog->exec() != QDialog::Accepted) {
         return;
     }
-    m_context.loginWindowClosed = true;
-    if (!m_connectionDialog->saveTyped(m_prompter)) {
-        m_context.loginWindowClosed = false;
+    m_session.context().loginWindowClosed = true;
+    if (!m_connectionDialog->saveTyped(m_session.prompter())) {
+        m_session.context().loginWindowClosed = false;
         return;
     }
     close();

@@ -1,27 +1,25 @@
 #pragma once
 
 #include <QDialog>
+#include <QSqlDatabase>
 
 #include <memory>
 
 namespace Ui {
 class TLogin;
 }
-struct LoginContext;
-class Prompter;
-class SoundPlayer;
-class StationStores;
+class StationSession;
 class TLoginSetDlg;
 
-// The login window: the program's principal window. It opens login.db, reads where the order
-// database is, upgrades old files, and logs operators in against the order database's users.
+// The login window: the program's principal window. It logs operators in against the order
+// database's users and keeps the names and passwords remembered on this computer.
 class TLogin : public QDialog
 {
     Q_OBJECT
 
 public:
-    TLogin(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
-           QWidget* parent = nullptr);
+    // The session has started and lives longer than the window.
+    explicit TLogin(StationSession& session, QWidget* parent = nullptr);
     ~TLogin() override;
 
     // The connection settings dialog of "设   置", created once by the application.
@@ -36,6 +34,11 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Esc closes the window like its close button, ending the program: a hidden login window
+    // would leave the program running without a window, holding the scale's port.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Enter in the user name box logs in; it never adds the typed name to the list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void LoginFormOnShow();
@@ -44,11 +47,10 @@ private:
     void SavepswClick();
     void CheckDeleteClick();
     void SettingClick();
+    bool loginOpen() const;
+    QSqlDatabase& loginDb();
 
     std::unique_ptr<Ui::TLogin> m_ui;
-    StationStores& m_stores;
-    LoginContext& m_context;
-    Prompter& m_prompter;
-    SoundPlayer& m_sounds;
+    StationSession& m_session;
     TLoginSetDlg* m_connectionDialog = nullptr;
 };

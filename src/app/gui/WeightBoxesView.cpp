@@ -1,38 +1,36 @@
 #include "app/gui/WeightBoxesView.h"
-#include "ui_GoodsTab.h"
-#include "ui_ScanTab.h"
 
 #include "goods/gui/GoodsTab.h"
 #include "station/gui/ScanTab.h"
 
 void WeightBoxesView::setManualWeightCaptions(const QString& caption)
 {
-    m_scan.form()->CheckBox1->setText(caption);
-    m_goods.form()->CheckInput->setText(caption);
+    m_scan.setManualWeightCaption(caption);
+    m_goods.setManualWeightCaption(caption);
 }
 
 void WeightBoxesView::setScanWeightReadOnly(bool readOnly)
 {
-    m_scan.form()->Edit2->setReadOnly(readOnly);
+    m_scan.setWeightReadOnly(readOnly);
 }
 
 void WeightBoxesView::setGoodsWeightReadOnly(bool readOnly)
 {
-    m_goods.form()->Edit4->setReadOnly(readOnly);
+    m_goods.setWeightReadOnly(readOnly);
 }
 
 void WeightBoxesView::clearWeights()
 {
-    m_scan.form()->Edit2->clear();
-    m_goods.form()->Edit4->clear();
+    m_scan.showScaleWeight(QString());
+    m_goods.setWeightText(QString());
 }
 
 bool WeightBoxesView::isScanManualWeightChecked() const
 {
-    return m_scan.form()->CheckBox1->isChecked();
+    return m_scan.manualWeightChecked();
 }
 
 bool WeightBoxesView::isGoodsManualWeightChecked() const
 {
-    return m_goods.form()->CheckInput->isChecked();
+    return m_goods.isManualWeightChecked();
 }

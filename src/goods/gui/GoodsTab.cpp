@@ -1,6 +1,8 @@
 #include "goods/gui/GoodsTab.h"
 #include "ui_GoodsTab.h"
 
+#include "app/StationSession.h"
+#include "base/Texts.h"
 #include "goods/GoodsInputRules.h"
 #include "goods/GoodsWeighing.h"
 
@@ -29,11 +31,17 @@ public:
 
 } // namespace
 
-GoodsTab::GoodsTab(QWidget* parent)
+GoodsTab::GoodsTab(StationSession& session, QWidget* parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::GoodsTab>())
+    , m_session(session)
 {
     m_ui->setupUi(this);
+    m_ui->Edit4->setText(QString::fromUtf8(Texts::kScaleNotConnected));
+    m_weighing = std::make_unique<GoodsWeighing>(session.orderDb(), *this, *this, session.prompter(),
+                                                 session.sounds());
+    m_weighing->setScaleReader(&session.scaleReader());
+    followScaleType();
     m_ui->Count->lineEdit()->setMaxLength(5);
     m_ui->Edit5->setValidator(new UpperCaseValidator(m_ui->Edit5));
     // The sample count takes keys through the combo box, which hands what it does not use to its
@@ -49,24 +57,34 @@ GoodsTab::GoodsTab(QWidget* parent)
     connect(m_ui->Count, &QComboBox::editTextChanged, this, &GoodsTab::CountChange);
     connect(m_ui->CheckCapacity, &QCheckBox::clicked, this, &GoodsTab::CheckCapacityClick);
     connect(m_ui->CheckInput, &QCheckBox::clicked, this, &GoodsTab::CheckInputClick);
+    connect(&session.scaleReader(), &ScaleReaderHost::weightText, this, &GoodsTab::showScaleWeight);
+    connect(&session.settings(), &StationSettings::changed, this, &GoodsTab::loadSettings);
+    loadSettings();
 }
 
 GoodsTab::~GoodsTab() = default;
 
-void GoodsTab::setup(OrderDatabase& orderDb, Prompter& prompter, SoundPlayer& sounds,
-                     ScaleReaderHost* scaleReader)
+void GoodsTab::followScaleType()
 {
-    m_weighing = std::make_unique<GoodsWeighing>(orderDb, *this, *this, prompter, sounds);
-    m_weighing->setScaleReader(scaleReader);
-    m_weighing->setScaleTypeIndex(m_scaleTypeIndex);
+    m_weighing->setScaleTypeIndex(m_session.scale().scaleTypeIndex);
 }
 
-void GoodsTab::setScaleTypeIndex(int index)
+void GoodsTab::loadSettings()
 {
-    m_scaleTypeIndex = index;
-    if (m_weighing) {
-        m_weighing->setScaleTypeIndex(index);
+    // Without readable options the boxes stay as they are; the start has said why.
+    StationSettings::Options options;
+    QStringList counts;
+    if (!m_session.settings().read(&options, nullptr) ||
+        !m_session.settings().sampleCounts(&counts, nullptr)) {
+        return;
     }
+    setSampleCounts(counts);
+    setSampling(options.sampling);
+}
+
+void GoodsTab::setManualWeightCaption(const QString& caption)
+{
+    m_ui->CheckInput->setText(caption);
 }
 
 PanelStatusBar* GoodsTab::statusBar() const
@@ -92,11 +110,7 @@ void GoodsTab::setSampling(bool on)
 
 void GoodsTab::showScaleWeight(const QString& text)
 {
-    if (m_weighing) {
-        m_weighing->scaleWeight(text);
-    } else {
-        setWeightText(text);
-    }
+    m_weighing->scaleWeight(text);
 }
 
 // --- handlers ---

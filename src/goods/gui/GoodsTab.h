@@ -12,12 +12,9 @@ namespace Ui {
 class GoodsTab;
 }
 class GoodsWeighing;
-class OrderDatabase;
 class PanelStatusBar;
-class Prompter;
 class QKeyEvent;
-class ScaleReaderHost;
-class SoundPlayer;
+class StationSession;
 
 // The tab "商品称重": weigh one article or a counted sample and store its unit weight. The tab
 // only carries its controls' events to GoodsWeighing and lets it read and write the boxes.
@@ -26,25 +23,23 @@ class GoodsTab : public QWidget, public GoodsView, public GoodsLogSink
     Q_OBJECT
 
 public:
-    explicit GoodsTab(QWidget* parent = nullptr);
+    // The session lives longer than the tab.
+    explicit GoodsTab(StationSession& session, QWidget* parent = nullptr);
     ~GoodsTab() override;
 
-    // Gives the tab what it works with; until then its controls do nothing. The scale reader may
-    // be null (typed weights).
-    void setup(OrderDatabase& orderDb, Prompter& prompter, SoundPlayer& sounds, ScaleReaderHost* scaleReader);
-    // The scale type index in use; 3 means typed weights. Again whenever the scale settings change it.
-    void setScaleTypeIndex(int index);
+    // The scale type in use, again whenever the scale settings change it.
+    void followScaleType();
     GoodsWeighing* weighing() const { return m_weighing.get(); }
 
-    Ui::GoodsTab* form() const { return m_ui.get(); }
     PanelStatusBar* statusBar() const;
 
-    // The sample sizes offered in Count, replacing any offered before.
-    void setSampleCounts(const QStringList& counts);
-    // Sampling on: the sample count and its weight are enabled on the window colour; off: greyed.
-    void setSampling(bool on);
+    // The sample sizes offered in Count and whether sampling is on, from the settings; follows
+    // every change of them.
+    void loadSettings();
     // A text of the scale reader for the weight box.
     void showScaleWeight(const QString& text);
+    // Caption of the manual-weight box, as the scale settings name it.
+    void setManualWeightCaption(const QString& caption);
 
     // GoodsView; focusWeight() and focusBarcode() are also F1 and F2 on this tab.
     QString weightText() const override;
@@ -92,7 +87,12 @@ private:
     // move or edit (arrows, Delete, function keys).
     static std::optional<QChar> typedKey(const QKeyEvent* event);
 
+    // The sample sizes offered in Count, replacing any offered before.
+    void setSampleCounts(const QStringList& counts);
+    // Sampling on: the sample count and its weight are enabled on the window colour; off: greyed.
+    void setSampling(bool on);
+
     std::unique_ptr<Ui::GoodsTab> m_ui;
+    StationSession& m_session;
     std::unique_ptr<GoodsWeighing> m_weighing;
-    int m_scaleTypeIndex = -1;
 };

@@ -1,7 +1,7 @@
 #include "query/gui/QueryTab.h"
 #include "ui_QueryTab.h"
 
-#include "store/LocalQuery.h"
+#include "app/StationSession.h"
 
 #include <QDate>
 
@@ -18,14 +18,18 @@ void refill(QComboBox* box, const QStringList& entries)
 }
 } // namespace
 
-QueryTab::QueryTab(QWidget* parent)
+QueryTab::QueryTab(StationSession& session, QWidget* parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::QueryTab>())
+    , m_session(session)
 {
     m_ui->setupUi(this);
     m_ui->ButtonUp->setEnabled(false);
     m_ui->ButtonDown->setEnabled(false);
     m_ui->ComboBox1->setCurrentIndex(0);
+    resetDates(QDate::currentDate());
+    connect(&session.settings(), &StationSettings::changed, this, &QueryTab::loadSettings);
+    loadSettings();
 }
 
 QueryTab::~QueryTab() = default;
@@ -42,34 +46,41 @@ void QueryTab::resetDates(const QDate& today)
     m_ui->DateTimePickerTo->setDate(today);
 }
 
-void QueryTab::fillOrderLists(const QStringList& shops, const QStringList& logistics,
-                              const QStringList& staff)
+void QueryTab::fillFromOrderDatabase()
 {
-    refill(m_ui->ComboShop, shops);
-    refill(m_ui->ComboBoxSnd, logistics);
-    refill(m_ui->ComboBoxSndOpr, staff);
+    OrderDatabase& orderDb = m_session.orderDb();
+    if (orderDb.isOpen()) {
+        refill(m_ui->ComboShop, orderDb.shopNames());
+        refill(m_ui->ComboBoxSnd, orderDb.logisticNames());
+        refill(m_ui->ComboBoxSndOpr, orderDb.staffNames());
+    }
+    m_ui->DateTimePickerFrom->setEnabled(true);
+    m_ui->DateTimePickerTo->setEnabled(true);
 }
 
-void QueryTab::applyLocalSettings(QSqlDatabase& loginDb)
+void QueryTab::loadSettings()
 {
+    // Without readable settings the tab keeps what it shows; the start has said why.
+    const StationSettings& settings = m_session.settings();
+    StationSettings::Options options;
+    QList<bool> shown;
+    QStringList searchTypes;
+    QStringList weightTypes;
+    if (!settings.read(&options, nullptr) || !settings.shownColumns(&shown, nullptr) ||
+        !settings.searchTypes(&searchTypes, nullptr) || !settings.weightTypes(&weightTypes, nullptr)) {
+        return;
+    }
+    m_ui->Chkfuzzy->setChecked(options.fuzzy);
     m_sumFlags = {};
-    const QStringList selected =
-        LocalQuery::column(loginDb, QStringLiteral("select Sel from ListView1Conf order by ColIndex"));
-    for (int row = 0; row < selected.size(); ++row) {
-        const bool shown = selected[row].toInt() != 0;
+    for (int row = 0; row < shown.size(); ++row) {
         const int column = row + 1;
-        m_ui->ListView1->setColumnHidden(column, !shown);
-        m_ui->ListView1->setColumnWidth(column, shown ? kShownWidth : 0);
-        if (shown && row >= kFirstSumRow && row < kFirstSumRow + int(m_sumFlags.size())) {
+        m_ui->ListView1->setColumnHidden(column, !shown[row]);
+        m_ui->ListView1->setColumnWidth(column, shown[row] ? kShownWidth : 0);
+        if (shown[row] && row >= kFirstSumRow && row < kFirstSumRow + int(m_sumFlags.size())) {
             m_sumFlags[row - kFirstSumRow] = true;
         }
     }
-    refill(m_ui->SearchTypel,
-           LocalQuery::column(loginDb, QStringLiteral("select SerarchTypel from Search order by ID")));
-    refill(
-        m_ui->WeightTypel,
-        LocalQuery::column(loginDb, QStringLiteral("select WeightTypel from SearchWeightTypel order by ID")));
-    const auto pageSize = LocalQuery::firstRow(
-        loginDb, QStringLiteral("select DefaultPageSize from Initialization where ID=1"));
-    m_ui->Edit7->setText(pageSize ? pageSize->value(0).toString() : QString());
+    refill(m_ui->SearchTypel, searchTypes);
+    refill(m_ui->WeightTypel, weightTypes);
+    m_ui->Edit7->setText(options.pageSize);
 }

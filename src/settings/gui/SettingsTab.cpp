@@ -6,6 +6,11 @@ SettingsTab::SettingsTab(QWidget* parent)
     , m_ui(std::make_unique<Ui::SettingsTab>())
 {
     m_ui->setupUi(this);
+    connect(m_ui->BtnUpdate, &QPushButton::clicked, this, &SettingsTab::updateRequested);
+    connect(m_ui->btnPublish, &QPushButton::clicked, this, &SettingsTab::versionRequested);
+    connect(m_ui->ConnectBtn, &QPushButton::clicked, this, &SettingsTab::connectionRequested);
+    connect(m_ui->Button3, &QPushButton::clicked, this, &SettingsTab::scaleRequested);
+    connect(m_ui->BitBtn3, &QPushButton::clicked, this, &SettingsTab::expressStylesRequested);
 }
 
 SettingsTab::~SettingsTab() = default;

@@ -18,8 +18,15 @@ public:
     explicit SettingsTab(QWidget* parent = nullptr);
     ~SettingsTab() override;
 
-    Ui::SettingsTab* form() const { return m_ui.get(); }
     PanelStatusBar* statusBar() const;
+
+signals:
+    // The buttons of the tab; the main window opens what each asks for.
+    void updateRequested();
+    void versionRequested();
+    void connectionRequested();
+    void scaleRequested();
+    void expressStylesRequested();
 
 private:
     std::unique_ptr<Ui::SettingsTab> m_ui;

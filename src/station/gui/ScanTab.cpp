@@ -3,8 +3,7 @@
 #include "base/Texts.h"
 #include "ui_ScanTab.h"
 
-#include "app/LoginContext.h"
-#include "app/StationStores.h"
+#include "app/StationSession.h"
 #include "base/Prompter.h"
 #include "base/SoundPlayer.h"
 #include "base/Sounds.h"
@@ -91,12 +90,49 @@ void tidyEdited(QLineEdit* box, bool upperCase, int maxTyped)
 
 } // namespace
 
-ScanTab::ScanTab(QWidget* parent)
+// The station log of the tab, which also puts an abnormal weight on the outcome banner at once:
+// the operator sees why the question is asked while it is open.
+class ScanTab::OutcomeSink : public ReportSink
+{
+public:
+    OutcomeSink(ScanTab& tab, StationReport& report)
+        : m_tab(tab)
+        , m_report(report)
+    {
+    }
+    void reportResult(const QString& line, bool success) override { m_report.reportResult(line, success); }
+    void reportOverweight(const QString& line) override { m_report.reportOverweight(line); }
+    void trimLog() override { m_report.trimLog(); }
+    void reportAbnormal(const QString& line) override
+    {
+        m_report.reportAbnormal(line);
+        m_tab.redrawLog();
+        // "HH:mm:ss : scan : 商品:…kg，包裹:…kg，差:…kg，重量异常!": the weights go under the banner.
+        const QStringList parts = line.split(QStringLiteral(" : "));
+        QString weights = parts.value(2);
+        weights.remove(QStringLiteral("重量异常!"));
+        if (weights.endsWith(QStringLiteral("，"))) {
+            weights.chop(1);
+        }
+        m_tab.showOutcome(ShipOutcome::Abnormal, parts.value(1), weights);
+    }
+
+private:
+    ScanTab& m_tab;
+    StationReport& m_report;
+};
+
+ScanTab::ScanTab(StationSession& session, QWidget* parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::ScanTab>())
+    , m_session(session)
+    , m_report(std::make_unique<StationReport>(session.sounds(), [this](const QString&) { redrawLog(); }))
+    , m_sink(std::make_unique<OutcomeSink>(*this, *m_report))
 {
     m_ui->setupUi(this);
     m_ui->Edit1->setFocus();
+    m_ui->Edit2->setText(QString::fromUtf8(Texts::kScaleNotConnected));
+    m_ui->edtPreWeight->setAlignment(Qt::AlignCenter);
     m_ui->Picker->setEnabled(false);
     for (QLineEdit* box : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3}) {
         box->installEventFilter(this);
@@ -115,11 +151,15 @@ ScanTab::ScanTab(QWidget* parent)
     connect(m_ui->CheckBox4, &QCheckBox::clicked, this, &ScanTab::CheckBox4Click);
     connect(m_ui->CheckBox6, &QCheckBox::clicked, this, &ScanTab::CheckBox6Click);
     connect(m_ui->PickerCheck2, &QCheckBox::clicked, this,
-            [this](bool checked) { RememberClick(ScanOptions::Staff::Picker, checked); });
+            [this](bool checked) { RememberClick(StationSettings::Staff::Picker, checked); });
     connect(m_ui->PackageIDCheck2, &QCheckBox::clicked, this,
-            [this](bool checked) { RememberClick(ScanOptions::Staff::Package, checked); });
+            [this](bool checked) { RememberClick(StationSettings::Staff::Package, checked); });
     connect(m_ui->PackageOperatorCheck2, &QCheckBox::clicked, this,
-            [this](bool checked) { RememberClick(ScanOptions::Staff::Packer, checked); });
+            [this](bool checked) { RememberClick(StationSettings::Staff::Packer, checked); });
+    connect(&m_session.scaleReader(), &ScaleReaderHost::weightText, this, &ScanTab::showScaleWeight);
+    connect(&m_session.settings(), &StationSettings::changed, this, &ScanTab::loadSettings);
+    loadSettings();
+    redrawLog();
 }
 
 ScanTab::~ScanTab() = default;
@@ -129,20 +169,14 @@ PanelStatusBar* ScanTab::statusBar() const
     return m_ui->StatusBar1;
 }
 
-void ScanTab::attach(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
-                     StationScale& scale)
+void ScanTab::fillFromOrderDatabase()
 {
-    m_stores = &stores;
-    m_context = &context;
-    m_prompter = &prompter;
-    m_sounds = &sounds;
-    m_scale = &scale;
-    m_report = std::make_unique<StationReport>(sounds, [this](const QString&) { redrawLog(); });
-    redrawLog();
-}
-
-void ScanTab::fillStaffLists(const QStringList& staff, const QStringList& packages)
-{
+    OrderDatabase& orderDb = m_session.orderDb();
+    if (!orderDb.isOpen()) {
+        return;
+    }
+    const QStringList staff = orderDb.staffNames();
+    const QStringList packages = orderDb.packageNames();
     for (QComboBox* box : {m_ui->Picker, m_ui->PackageOperator}) {
         box->clear();
         box->addItem(QString());
@@ -151,15 +185,19 @@ void ScanTab::fillStaffLists(const QStringList& staff, const QStringList& packag
     m_ui->PackageID->clear();
     m_ui->PackageID->addItem(QString());
     m_ui->PackageID->addItems(packages);
+    loadSettings();
 }
 
-void ScanTab::applyStaffSettings(QSqlDatabase& loginDb)
+void ScanTab::loadSettings()
 {
-    const auto stored = ScanOptions::read(loginDb);
-    if (!stored) {
+    // Without readable options the boxes stay as they are; the start has said why.
+    StationSettings::Options stored;
+    if (!m_session.settings().read(&stored, nullptr)) {
         return;
     }
-    using Staff = ScanOptions::Staff;
+    m_ui->CheckBox4->setChecked(stored.summary);
+    m_ui->CheckBox6->setChecked(stored.weighOnly);
+    using Staff = StationSettings::Staff;
     const struct
     {
         Staff which;
@@ -171,7 +209,7 @@ void ScanTab::applyStaffSettings(QSqlDatabase& loginDb)
         {Staff::Packer, m_ui->PackageOperator, m_ui->PackageOperatorCheck2},
     };
     for (const auto& box : boxes) {
-        const ScanOptions::StaffSetting& setting = stored->staff(box.which);
+        const StationSettings::StaffSetting& setting = stored.staff(box.which);
         if (setting.remembered) {
             // A remembered name no longer in the list leaves the list without a selection.
             box.list->setCurrentIndex(
@@ -185,52 +223,90 @@ void ScanTab::applyStaffSettings(QSqlDatabase& loginDb)
 
 bool ScanTab::isManualScale() const
 {
-    return m_scale && m_scale->scaleTypeIndex() == kManualScaleTypeIndex;
+    return m_session.stationScale().scaleTypeIndex() == kManualScaleTypeIndex;
 }
 
-QSqlDatabase* ScanTab::loginDb() const
+void ScanTab::showScaleWeight(const QString& text)
 {
-    return m_stores && m_stores->loginOpen() ? &m_stores->loginDb() : nullptr;
+    m_ui->Edit2->setText(text);
+}
+
+void ScanTab::setManualWeightCaption(const QString& caption)
+{
+    m_ui->CheckBox1->setText(caption);
+}
+
+void ScanTab::setWeightReadOnly(bool readOnly)
+{
+    m_ui->Edit2->setReadOnly(readOnly);
+}
+
+void ScanTab::focusFirstBox()
+{
+    if (isManualScale()) {
+        selectWeightBox();
+    } else {
+        selectScanBox();
+    }
 }
 
 void ScanTab::redrawLog()
 {
-    if (m_report) {
-        m_ui->Memo1->setPlainText(m_report->log().text());
-    }
+    m_ui->Memo1->setPlainText(m_report->log().text());
 }
 
-void ScanTab::showOutcome(ShipOutcome outcome, const QString& scan)
+void ScanTab::showOutcome(ShipOutcome outcome, const QString& scan, const QString& detail)
 {
     const OutcomeLook look = lookOf(outcome);
-    const QString text = QString::fromUtf8(look.text);
-    m_ui->LabelOutcome->setText(text.isEmpty() || scan.isEmpty() ? text : text + QStringLiteral("  ") + scan);
+    QString text = QString::fromUtf8(look.text);
+    if (!text.isEmpty() && !scan.isEmpty()) {
+        text += QStringLiteral("  ") + scan;
+    }
+    if (!detail.isEmpty()) {
+        text += QLatin1Char('\n') + detail;
+    }
+    m_ui->LabelOutcome->setText(text);
     m_ui->LabelOutcome->setStyleSheet(QString::fromLatin1(look.style));
 }
 
 void ScanTab::Button1Click()
 {
     // A message box of a run keeps the event loop going; a second scan waits for the first.
-    if (!m_stores || m_shipping) {
+    if (m_shipping) {
         return;
     }
     m_shipping = true;
     const QString scan = m_ui->Edit1->text();
-    StationServices services{m_stores->orderDb(),
-                             loginDb(),
-                             m_stores->postageOpen() ? &m_stores->postageDb() : nullptr,
-                             *m_prompter,
-                             *m_report,
-                             *m_sounds,
-                             m_context->operatorName,
-                             m_scale->scaleTypeIndex(),
-                             m_scale->scaleRange()};
+    StationScale& scale = m_session.stationScale();
+    StationServices services{m_session.orderDb(),
+                             m_session.settings(),
+                             m_session.postageDb(),
+                             m_session.prompter(),
+                             *m_sink,
+                             m_session.sounds(),
+                             m_session.context().operatorName,
+                             scale.scaleTypeIndex(),
+                             scale.scaleRange()};
     m_lastOutcome = ShipProcedure(services, *this).run();
     redrawLog();
     if (m_lastOutcome != ShipOutcome::None) {
         showOutcome(m_lastOutcome, scan);
     }
+    keepScanTypedDuringQuestion();
     m_shipping = false;
+}
+
+void ScanTab::keepScanTypedDuringQuestion()
+{
+    const QString typed = m_session.prompter().takeTypedDuringQuestion().trimmed().toUpper();
+    if (typed.isEmpty()) {
+        return;
+    }
+    m_report->reportResult(ShipText::head(typed) + QStringLiteral("询问未回答时扫描,未发货,请按回车发货!"),
+                           false);
+    redrawLog();
+    m_ui->Edit1->setText(typed);
+    selectScanBox();
 }
 
 bool ScanTab::eventFilter(QObject* watched, QEvent* event)
@@ -270,9 +346,7 @@ bool ScanTab::Edit2KeyPress(const QKeyEvent& key)
         // A typed weight followed by Enter moves on to the waybill box; a second Enter without new
         // input does nothing.
         if (manual && !m_enterHandled && !m_ui->CheckBox1->isChecked()) {
-            if (m_sounds) {
-                m_sounds->play(QString::fromLatin1(Sounds::kDing));
-            }
+            m_session.sounds().play(QString::fromLatin1(Sounds::kDing));
             selectScanBox();
             m_enterHandled = true;
         }
@@ -308,7 +382,7 @@ bool ScanTab::Edit3KeyPress(const QKeyEvent& key)
 
 void ScanTab::Edit2Change(const QString& text)
 {
-    if (m_report && ScanInputRules::startsIllegally(text)) {
+    if (ScanInputRules::startsIllegally(text)) {
         m_report->reportResult(ShipText::now() + QStringLiteral(" : 输入非法数据!!") + text, false);
     }
 }
@@ -319,9 +393,7 @@ void ScanTab::Edit3Change(const QString& text)
         return;
     }
     m_ui->Edit3->clear();
-    if (m_prompter) {
-        m_prompter->inform(QStringLiteral("输入非法数据!"));
-    }
+    m_session.prompter().inform(QStringLiteral("输入非法数据!"));
 }
 
 void ScanTab::CheckBox1Click(bool checked)
@@ -332,14 +404,10 @@ void ScanTab::CheckBox1Click(bool checked)
         weight->clear();
         if (checked) {
             weight->setFocus();
-            if (m_scale) {
-                m_scale->suspendReader();
-            }
+            m_session.stationScale().suspendReader();
         } else {
             m_ui->Edit1->setFocus();
-            if (m_scale) {
-                m_scale->resumeReader();
-            }
+            m_session.stationScale().resumeReader();
         }
         return;
     }
@@ -369,34 +437,30 @@ void ScanTab::CheckBox4Click(bool checked)
     if (!checked) {
         m_ui->ListViewDetail->clear();
     }
-    QSqlDatabase* db = loginDb();
     QString error;
-    if (db && !ScanOptions::storeSummary(*db, checked, &error) && m_prompter) {
-        m_prompter->inform(QString::fromUtf8(Texts::kSaveSettingsFailed) + error);
+    if (!m_session.settings().storeSummary(checked, &error)) {
+        m_session.prompter().inform(QString::fromUtf8(Texts::kSaveSettingsFailed) + error);
     }
 }
 
 void ScanTab::CheckBox6Click(bool checked)
 {
-    QSqlDatabase* db = loginDb();
     QString error;
-    const bool stored = db ? ScanOptions::storeWeighOnly(*db, checked, &error) : false;
-    if (!stored && m_prompter) {
-        m_prompter->inform(db ? QString::fromUtf8(Texts::kSaveSettingsFailed) + error
-                              : QString::fromUtf8(Texts::kConfigAccessFailed));
+    if (!m_session.settings().storeWeighOnly(checked, &error)) {
+        m_session.prompter().inform(QString::fromUtf8(Texts::kSaveSettingsFailed) + error);
     }
 }
 
-void ScanTab::RememberClick(ScanOptions::Staff which, bool checked)
+void ScanTab::RememberClick(StationSettings::Staff which, bool checked)
 {
-    QComboBox* box = which == ScanOptions::Staff::Picker
-                         ? m_ui->Picker
-                         : (which == ScanOptions::Staff::Package ? m_ui->PackageID : m_ui->PackageOperator);
+    QComboBox* box =
+        which == StationSettings::Staff::Picker
+            ? m_ui->Picker
+            : (which == StationSettings::Staff::Package ? m_ui->PackageID : m_ui->PackageOperator);
     box->setEnabled(!checked);
-    QSqlDatabase* db = loginDb();
     QString error;
-    if (db && !ScanOptions::storeRemembered(*db, which, checked, box->currentText(), &error) && m_prompter) {
-        m_prompter->inform(QString::fromUtf8(Texts::kSaveSettingsFailed) + error);
+    if (!m_session.settings().storeRemembered(which, checked, box->currentText(), &error)) {
+        m_session.prompter().inform(QString::fromUtf8(Texts::kSaveSettingsFailed) + error);
     }
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "station/ScanOptions.h"
 #include "station/ScanView.h"
 #include "station/ShipOutcome.h"
+#include "store/StationSettings.h"
 
-#include <QSqlDatabase>
 #include <QWidget>
 
 #include <memory>
@@ -12,17 +11,13 @@
 namespace Ui {
 class ScanTab;
 }
-struct LoginContext;
 class PanelStatusBar;
 class QKeyEvent;
-class Prompter;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class SoundPlayer;
 class StationReport;
-class StationScale;
-class StationStores;
+class StationSession;
 
 // The tab "扫描称重": weight, waybill and postage boxes, the options, the staff record, the
 // station log and the order displays. Enter in the waybill box or the ship button runs the ship
@@ -32,21 +27,26 @@ class ScanTab : public QWidget, public ScanView
     Q_OBJECT
 
 public:
-    explicit ScanTab(QWidget* parent = nullptr);
+    // The session lives longer than the tab.
+    explicit ScanTab(StationSession& session, QWidget* parent = nullptr);
     ~ScanTab() override;
 
-    Ui::ScanTab* form() const { return m_ui.get(); }
     PanelStatusBar* statusBar() const;
 
-    // What the tab works with, all owned by the caller and living longer than the tab. Until it is
-    // called the tab ships nothing.
-    void attach(StationStores& stores, LoginContext& context, Prompter& prompter, SoundPlayer& sounds,
-                StationScale& scale);
+    // After the login: the staff and package pick-lists from the order database, each headed by an
+    // empty entry, then the tab's options.
+    void fillFromOrderDatabase();
+    // The summary and weigh-only boxes, the remembered staff and which staff boxes are asked for.
+    // Follows every change of the settings.
+    void loadSettings();
 
-    // The staff and package pick-lists, each headed by an empty entry.
-    void fillStaffLists(const QStringList& staff, const QStringList& packages);
-    // Remembered choices and which staff boxes are asked for, from the Initialization row.
-    void applyStaffSettings(QSqlDatabase& loginDb);
+    // The scale's side of the weight box: a reader's text, the manual-weight caption, read-only
+    // while the reader writes it.
+    void showScaleWeight(const QString& text);
+    void setManualWeightCaption(const QString& caption);
+    void setWeightReadOnly(bool readOnly);
+    // The box to start from when the tab shows: the weight box for typed weights, else the waybill.
+    void focusFirstBox();
 
     // The ship button and Enter in the waybill box.
     void Button1Click();
@@ -88,20 +88,21 @@ private:
     void CheckBox2Click(bool checked);
     void CheckBox4Click(bool checked);
     void CheckBox6Click(bool checked);
-    void RememberClick(ScanOptions::Staff which, bool checked);
-    void showOutcome(ShipOutcome outcome, const QString& scan);
+    void RememberClick(StationSettings::Staff which, bool checked);
+    void showOutcome(ShipOutcome outcome, const QString& scan, const QString& detail = QString());
+    // A scan the scanner sent while a question of the run was open: kept in the waybill box for
+    // the next run, and said in the log, so that no parcel goes unnoticed.
+    void keepScanTypedDuringQuestion();
     void redrawLog();
     bool isManualScale() const;
     QComboBox* list(StaffBox box) const;
-    QSqlDatabase* loginDb() const;
+
+    class OutcomeSink;
 
     std::unique_ptr<Ui::ScanTab> m_ui;
-    StationStores* m_stores = nullptr;
-    LoginContext* m_context = nullptr;
-    Prompter* m_prompter = nullptr;
-    SoundPlayer* m_sounds = nullptr;
-    StationScale* m_scale = nullptr;
+    StationSession& m_session;
     std::unique_ptr<StationReport> m_report;
+    std::unique_ptr<OutcomeSink> m_sink;
     // Typed weights: Enter in the weight box moves on to the waybill box once per typed weight.
     bool m_enterHandled = false;
     bool m_shipping = false;

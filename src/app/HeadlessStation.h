@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/LoginContext.h"
-#include "app/StationStores.h"
+#include "app/StationSession.h"
 #include "base/SoundPlayer.h"
 #include "station/AnsweringPrompter.h"
 #include "station/PlainScanView.h"
@@ -12,7 +11,7 @@
 #include <optional>
 
 // A scan-and-ship station without a window, for automatic lines with a fixed scanner: the same
-// stores, login, options and ship procedure as the scan tab, weights typed.
+// session, login, options and ship procedure as the scan tab, weights typed.
 class HeadlessStation
 {
 public:
@@ -33,16 +32,15 @@ public:
     HeadlessStation(const HeadlessStation&) = delete;
     HeadlessStation& operator=(const HeadlessStation&) = delete;
 
-    // Opens the stores (a folder without login.db gets the first start's defaults, demo shop
+    // Starts the session (a folder without login.db gets the first start's defaults, demo shop
     // included), logs in as the login window does and reads the scan tab's options.
     bool start(QString* error);
     // One parcel: the weight in kilograms as typed and the scanned number.
     ShipOutcome ship(const QString& weightKg, const QString& scan);
 
-    StationStores& stores() { return m_stores; }
+    StationSession& session() { return m_session; }
     const StationLog& log() const { return m_report.log(); }
     const PlainScanView& view() const { return m_view; }
-    const LoginContext& context() const { return m_context; }
 
 private:
     class Silence : public SoundPlayer
@@ -54,12 +52,9 @@ private:
     bool loadOptions(QString* error);
 
     Options m_options;
-    StationStores m_stores;
-    LoginContext m_context;
     Silence m_sounds;
     AnsweringPrompter m_prompter;
+    StationSession m_session;
     StationReport m_report;
     PlainScanView m_view;
-    int m_scaleTypeIndex = -1;
-    double m_scaleRange = 0;
 };

@@ -1,0 +1,83 @@
+#include "app/StationSession.h"
+
+#include "app/ServerRow.h"
+#include "base/Texts.h"
+#include "scale/ScaleSettingsStore.h"
+#include "store/LoginDbUpgrades.h"
+
+namespace {
+
+bool failWith(QString* error, const QString& reason)
+{
+    if (error && error->isEmpty()) {
+        *error = QString::fromUtf8(Texts::kConfigAccessFailed) + QLatin1Char(' ') + reason;
+    }
+    return false;
+}
+
+} // namespace
+
+StationSession::StationSession(const QString& dataFolder, Prompter& prompter, SoundPlayer& sounds,
+                               QObject* parent)
+    : QObject(parent)
+    , m_prompter(prompter)
+    , m_sounds(sounds)
+    , m_stores(dataFolder)
+    , m_reader(prompter)
+    , m_stationScale(m_scale, m_reader)
+{
+    m_context.programFolder = m_stores.dataFolder();
+    m_scale.scaleTypeIndex = -1;
+}
+
+StationSession::~StationSession() = default;
+
+bool StationSession::start(QString* error)
+{
+    if (error) {
+        error->clear();
+    }
+    bool ok = true;
+    QString reason;
+    if (m_stores.openLogin(&reason)) {
+        QSqlDatabase& loginDb = m_stores.loginDb();
+        m_settings.setDatabase(loginDb);
+        if (const auto server = ServerRow::read(loginDb, &reason)) {
+            m_context.server = *server;
+        } else {
+            ok = failWith(error, reason);
+        }
+        LoginDbUpgrades::addMultiWaybillColumns(loginDb);
+    } else {
+        ok = failWith(error, reason);
+    }
+    // Postage.db opens even without login.db: its rules stay reachable for the postage dialogs.
+    if (!m_stores.openPostage(&reason)) {
+        return failWith(error, reason);
+    }
+    return loadScale(error) && ok;
+}
+
+bool StationSession::loadScale(QString* error)
+{
+    StationSettings::Options options;
+    QString reason;
+    if (!m_settings.read(&options, &reason)) {
+        return failWith(error, reason);
+    }
+    m_scale.portNumber = options.portNumber;
+    m_scale.scaleTypeIndex = options.scaleTypeId - 1;
+    QSqlDatabase& loginDb = m_stores.loginDb();
+    LoginDbUpgrades::addBaudRates(loginDb);
+    if (const auto type = ScaleSettingsStore::typeValues(loginDb, options.scaleTypeId)) {
+        m_scale.scaleRange = type->range;
+        m_scale.baudRate = type->baudRate;
+    }
+    return true;
+}
+
+LoginService::Result StationSession::logIn(const QString& userName, const QString& password)
+{
+    return LoginService::logIn(orderDb(), m_stores.loginOpen() ? &m_settings : nullptr, m_context, userName,
+                               password);
+}

@@ -1,0 +1,315 @@
+#include "store/StationSettings.h"
+
+#include "base/Texts.h"
+#include "base/Transaction.h"
+#include "store/LocalQuery.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace {
+
+struct StaffColumns
+{
+    const char* used;
+    const char* remembered;
+    const char* value;
+};
+
+StaffColumns columnsOf(StationSettings::Staff which)
+{
+    switch (which) {
+    case StationSettings::Staff::Picker:
+        return {"PickerCheck", "PickerCheck2", "DefaultPicker"};
+    case StationSettings::Staff::Package:
+        return {"PackageIDCheck", "PackageIDCheck2", "DefalutPackageID"};
+    case StationSettings::Staff::Packer:
+        break;
+    }
+    return {"PackageOperatorCheck", "PackageOperatorCheck2", "DefaultPackageOperator"};
+}
+
+int number(const QSqlRecord& row, const char* column)
+{
+    return row.value(QLatin1String(column)).toInt();
+}
+
+// A flag that counts as on whenever it holds anything but 0.
+bool nonZero(const QSqlRecord& row, const char* column)
+{
+    return number(row, column) != 0;
+}
+
+// A flag that counts as on only when it holds exactly 1; an empty column is off.
+bool exactlyOne(const QSqlRecord& row, const char* column)
+{
+    const QVariant value = row.value(QLatin1String(column));
+    return !value.isNull() && value.toInt() == 1;
+}
+
+StationSettings::StaffSetting staffFrom(const QSqlRecord& row, StationSettings::Staff which)
+{
+    const StaffColumns columns = columnsOf(which);
+    return {nonZero(row, columns.used), nonZero(row, columns.remembered),
+            row.value(QLatin1String(columns.value)).toString()};
+}
+
+StationSettings::AlarmMode alarmModeFrom(const QSqlRecord& row)
+{
+    const int range = number(row, "RbAlarmRang");
+    const int percent = number(row, "RbAlarmPercent");
+    if (range == 1 && percent == 0) {
+        return StationSettings::AlarmMode::Range;
+    }
+    if (range == 0 && percent == 1) {
+        return StationSettings::AlarmMode::Percent;
+    }
+    return StationSettings::AlarmMode::Unset;
+}
+
+bool notOpen(QString* error)
+{
+    if (error) {
+        *error = QString::fromUtf8(Texts::kConfigAccessFailed);
+    }
+    return false;
+}
+
+QString text(const QSqlRecord& row, const char* column)
+{
+    const QVariant value = row.value(QLatin1String(column));
+    return value.isNull() ? QString() : value.toString().trimmed();
+}
+
+} // namespace
+
+const StationSettings::StaffSetting& StationSettings::Options::staff(Staff which) const
+{
+    return which == Staff::Picker ? picker : (which == Staff::Package ? package : packer);
+}
+
+StationSettings::StationSettings(QObject* parent)
+    : QObject(parent)
+{
+}
+
+bool StationSettings::read(Options* options, QString* error) const
+{
+    if (!m_db.isOpen()) {
+        return notOpen(error);
+    }
+    std::optional<QSqlRecord> found;
+    if (!LocalQuery::firstRow(m_db, QStringLiteral("select * from Initialization where ID = 1"), {}, &found,
+                              error)) {
+        return false;
+    }
+    if (!found) {
+        return notOpen(error);
+    }
+    const QSqlRecord& row = *found;
+    Options read;
+    read.portNumber = number(row, "Com");
+    read.scaleTypeId = number(row, "ScaleType");
+    read.defaultUserName = row.value(QStringLiteral("DefaultUserName")).toString();
+    read.defaultPassword = row.value(QStringLiteral("DefaultPsw")).toString();
+    read.summary = nonZero(row, "check4");
+    read.weighOnly = nonZero(row, "check6");
+    read.picker = staffFrom(row, Staff::Picker);
+    read.package = staffFrom(row, Staff::Package);
+    read.packer = staffFrom(row, Staff::Packer);
+    read.checkSum = exactlyOne(row, "CheckSum");
+    read.chkOverWeight = exactlyOne(row, "ChkOverWeight");
+    read.packageWeighed = exactlyOne(row, "PackageIDCheck");
+    read.multiPostId = exactlyOne(row, "MultiPostID");
+    read.calcWeightOnce =
+        !row.isNull(QStringLiteral("ChkCalcWeightOnce")) && nonZero(row, "ChkCalcWeightOnce");
+    read.checkAlarm = nonZero(row, "CheckAlarm");
+    read.alarmMode = alarmModeFrom(row);
+    read.fuzzy = nonZero(row, "Chkfuzzy");
+    read.pageSize = row.value(QStringLiteral("DefaultPageSize")).toString();
+    read.sampling = nonZero(row, "CheckCapacity");
+    *options = read;
+    return true;
+}
+
+bool StationSettings::findAlarmBracket(double expected, std::optional<AlarmBracket>* bracket,
+                                       QString* error) const
+{
+    if (!m_db.isOpen()) {
+        return notOpen(error);
+    }
+    std::optional<QSqlRecord> row;
+    const bool zero = expected == 0;
+    const bool ran =
+        zero ? LocalQuery::firstRow(m_db, QStringLiteral("select * from AlarmSet where WeightFrom = 0"), {},
+                                    &row, error)
+             : LocalQuery::firstRow(
+                   m_db, QStringLiteral("select * from AlarmSet where WeightFrom < ? and WeightTo >= ?"),
+                   {expected, expected}, &row, error);
+    if (!ran) {
+        return false;
+    }
+    bracket->reset();
+    if (row) {
+        *bracket =
+            AlarmBracket{text(*row, "NormalFrom"), text(*row, "NormalTo"), text(*row, "NormalPercent")};
+    }
+    return true;
+}
+
+bool StationSettings::sampleCounts(QStringList* counts, QString* error) const
+{
+    return m_db.isOpen()
+               ? LocalQuery::column(m_db, QStringLiteral("select Count from Capacity"), {}, counts, error)
+               : notOpen(error);
+}
+
+bool StationSettings::searchTypes(QStringList* types, QString* error) const
+{
+    return m_db.isOpen()
+               ? LocalQuery::column(m_db, QStringLiteral("select SerarchTypel from Search order by ID"), {},
+                                    types, error)
+               : notOpen(error);
+}
+
+bool StationSettings::weightTypes(QStringList* types, QString* error) const
+{
+    return m_db.isOpen()
+               ? LocalQuery::column(m_db,
+                                    QStringLiteral("select WeightTypel from SearchWeightTypel order by ID"),
+                                    {}, types, error)
+               : notOpen(error);
+}
+
+bool StationSettings::shownColumns(QList<bool>* shown, QString* error) const
+{
+    QStringList selected;
+    if (!m_db.isOpen()) {
+        return notOpen(error);
+    }
+    if (!LocalQuery::column(m_db, QStringLiteral("select Sel from ListView1Conf order by ColIndex"), {},
+                            &selected, error)) {
+        return false;
+    }
+    shown->clear();
+    for (const QString& sel : selected) {
+        shown->append(sel.toInt() != 0);
+    }
+    return true;
+}
+
+bool StationSettings::update(const QString& assignments, const QVariantList& values, QString* error)
+{
+    if (!m_db.isOpen()) {
+        return notOpen(error);
+    }
+    int changedRows = 0;
+    if (!LocalQuery::exec(m_db,
+                          QStringLiteral("update Initialization set ") + assignments +
+                              QStringLiteral(" where ID = 1"),
+                          values, error, &changedRows)) {
+        return false;
+    }
+    // A file without the option row keeps nothing: that is a damaged file, not a saved option.
+    if (changedRows != 1) {
+        return notOpen(error);
+    }
+    emit changed();
+    return true;
+}
+
+bool StationSettings::storeSummary(bool checked, QString* error)
+{
+    return update(QStringLiteral("check4 = ?"), {checked ? 1 : 0}, error);
+}
+
+bool StationSettings::storeWeighOnly(bool checked, QString* error)
+{
+    return update(QStringLiteral("check6 = ?"), {checked ? 1 : 0}, error);
+}
+
+bool StationSettings::storeRemembered(Staff which, bool checked, const QString& value, QString* error)
+{
+    const StaffColumns columns = columnsOf(which);
+    return update(QString::fromLatin1(columns.remembered) + QStringLiteral(" = ?, ") +
+                      QString::fromLatin1(columns.value) + QStringLiteral(" = ?"),
+                  {checked ? 1 : 0, value}, error);
+}
+
+bool StationSettings::storeDefaultLogin(const QString& userName, const QString& password, QString* error)
+{
+    return update(QStringLiteral("DefaultUserName = ?, DefaultPsw = ?"), {userName, password}, error);
+}
+
+bool StationSettings::storeScale(int portNumber, int scaleTypeId,
+                                 const std::function<bool(QSqlDatabase&, QString*)>& alsoWrite,
+                                 QString* error)
+{
+    if (!m_db.isOpen()) {
+        return notOpen(error);
+    }
+    bool done = false;
+    {
+        Transaction transaction(m_db);
+        if (!transaction.isOpen()) {
+            if (error) {
+                *error = transaction.beginError();
+            }
+            return false;
+        }
+        int changedRows = 0;
+        if (!LocalQuery::exec(m_db,
+                              QStringLiteral("update Initialization set Com = ?, ScaleType = ? where ID = 1"),
+                              {portNumber, scaleTypeId}, error, &changedRows)) {
+            return false;
+        }
+        if (changedRows != 1) {
+            return notOpen(error);
+        }
+        done = (!alsoWrite || alsoWrite(m_db, error)) && transaction.commit(error);
+    }
+    if (done) {
+        emit changed();
+    }
+    return done;
+}
+
+namespace StationSettingsSchema {
+
+bool create(QSqlDatabase& db, int scaleTypeId, QString* error)
+{
+    const bool created = LocalQuery::exec(
+        db,
+        QStringLiteral("create table Initialization (ID integer primary key, Com integer, "
+                       "ScaleType integer, DefaultUserName text, DefaultPsw text, check4 integer, "
+                       "check6 integer, PickerCheck integer, PackageIDCheck integer, "
+                       "PackageOperatorCheck integer, PickerCheck2 integer, PackageIDCheck2 "
+                       "integer, PackageOperatorCheck2 integer, DefaultPicker text, "
+                       "DefalutPackageID text, DefaultPackageOperator text, CheckSum integer, "
+                       "ChkOverWeight integer, CheckAlarm integer, RbAlarmRang integer, "
+                       "RbAlarmPercent integer, Chkfuzzy integer, DefaultPageSize integer, "
+                       "CheckCapacity integer, MultiPostID int, ChkCalcWeightOnce int)"),
+        {}, error);
+    return created &&
+           LocalQuery::exec(
+               db,
+               QStringLiteral(
+                   "insert into Initialization (ID, Com, ScaleType, DefaultUserName, DefaultPsw, "
+                   "check4, check6, PickerCheck, PackageIDCheck, PackageOperatorCheck, PickerCheck2, "
+                   "PackageIDCheck2, PackageOperatorCheck2, DefaultPicker, DefalutPackageID, "
+                   "DefaultPackageOperator, CheckSum, ChkOverWeight, CheckAlarm, RbAlarmRang, "
+                   "RbAlarmPercent, Chkfuzzy, DefaultPageSize, CheckCapacity, MultiPostID, "
+                   "ChkCalcWeightOnce) values (1, 1, ?, '', '', 1, 0, 1, 1, 1, 0, 0, 0, '', '', '', "
+                   "1, 0, 0, 1, 0, 0, 50, 0, 0, 0)"),
+               {scaleTypeId}, error);
+}
+
+QStringList multiWaybillColumnsUpgrade()
+{
+    return {QStringLiteral("alter table Initialization add column MultiPostID int"),
+            QStringLiteral("alter table Initialization add column ChkCalcWeightOnce int"),
+            QStringLiteral("update Initialization set MultiPostID = 0, ChkCalcWeightOnce = 0 where ID = 1")};
+}
+
+} // namespace StationSettingsSchema

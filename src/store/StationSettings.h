@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// Every option of the station kept in login.db — the option row and the local lists of the
+// windows — with one owner. Options are read fresh at each use; a read or write that fails says
+// so with the reason, and "there is no such row" is told apart from "the statement failed".
+// Every successful write announces itself through changed(), so that windows showing an option
+// follow at once.
+class StationSettings : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Staff
+    {
+        Picker,
+        Package,
+        Packer
+    };
+
+    struct StaffSetting
+    {
+        bool used = false;       // the list is asked for on the scan tab
+        bool remembered = false; // its "记住" box
+        QString value;           // the remembered entry
+    };
+
+    enum class AlarmMode
+    {
+        Range,   // allowed difference in grams
+        Percent, // allowed difference in percent of the expected weight
+        Unset    // neither or both radio buttons stored: the check has nothing to go by
+    };
+
+    struct Options
+    {
+        int portNumber = 0;  // 1 = COM1
+        int scaleTypeId = 0; // 1-based row of ScaleTypel
+        QString defaultUserName;
+        QString defaultPassword;
+        bool summary = false;   // "显示订单概要"
+        bool weighOnly = false; // "扫描后不立即完成"
+        StaffSetting picker;
+        StaffSetting package;
+        StaffSetting packer;
+        bool checkSum = false;       // expected weight from the goods list (and the package)
+        bool chkOverWeight = false;  // warn about parcels heavier than their first weight
+        bool packageWeighed = false; // the package's weight counts in the expected weight (exactly 1)
+        bool multiPostId = false;    // several waybills for one trade
+        bool calcWeightOnce = false; // several waybills charge one first weight
+        bool checkAlarm = false;     // weight difference checked against the alarm brackets
+        AlarmMode alarmMode = AlarmMode::Unset;
+        bool fuzzy = false;    // query tab "模糊查询"
+        QString pageSize;      // rows per page of the query tab, as stored
+        bool sampling = false; // goods tab "取样"
+
+        const StaffSetting& staff(Staff which) const;
+    };
+
+    // The allowed difference of one alarm bracket, as stored (an empty text is an empty column).
+    struct AlarmBracket
+    {
+        QString normalFrom;
+        QString normalTo;
+        QString normalPercent;
+    };
+
+    explicit StationSettings(QObject* parent = nullptr);
+    // The open login.db; until then (or when it could not be opened) every read and write fails.
+    void setDatabase(const QSqlDatabase& loginDb) { m_db = loginDb; }
+
+    bool read(Options* options, QString* error) const;
+
+    // The bracket that holds the expected weight E (grams): WeightFrom < E <= WeightTo, and for E = 0
+    // the bracket that starts at 0. *bracket stays empty when no bracket holds E.
+    bool findAlarmBracket(double expected, std::optional<AlarmBracket>* bracket, QString* error) const;
+
+    // The lists that fill the windows' pick-lists, in their stored order.
+    bool sampleCounts(QStringList* counts, QString* error) const;
+    bool searchTypes(QStringList* types, QString* error) const;
+    bool weightTypes(QStringList* types, QString* error) const;
+    // Whether each column of the query result list is shown, in column order.
+    bool shownColumns(QList<bool>* shown, QString* error) const;
+
+    bool storeSummary(bool checked, QString* error);
+    bool storeWeighOnly(bool checked, QString* error);
+    // The remember box's tick and the pick-list's current text, stored on unticking too.
+    bool storeRemembered(Staff which, bool checked, const QString& value, QString* error);
+    // The login preset of the login window.
+    bool storeDefaultLogin(const QString& userName, const QString& password, QString* error);
+    // The scale's port and type, together with whatever else the caller writes in the same unit
+    // of work (alsoWrite runs inside it); all or nothing.
+    bool storeScale(int portNumber, int scaleTypeId,
+                    const std::function<bool(QSqlDatabase&, QString*)>& alsoWrite, QString* error);
+
+signals:
+    void changed();
+
+private:
+    bool update(const QString& assignments, const QVariantList& values, QString* error);
+
+    mutable QSqlDatabase m_db;
+};
+
+// The option row's layout as this release writes it, and the step that brings older files to it.
+namespace StationSettingsSchema {
+
+// Creates the option row's table with the defaults a new station starts from.
+bool create(QSqlDatabase& db, int scaleTypeId, QString* error);
+// The columns of several waybills per trade, added to files of an older layout (both 0).
+QStringList multiWaybillColumnsUpgrade();
+
+} // namespace StationSettingsSchema
