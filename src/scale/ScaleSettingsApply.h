@@ -18,7 +18,7 @@ struct ScaleState
 {
     // 1 = COM1.
     int portNumber = 0;
-    // Initialization.ScaleType - 1: 0, 1, 2 and 4 are frame protocols, 3 is typed weights.
+    // 0-based row of ScaleTypel: 0, 1, 2 and 4 are frame protocols, 3 is typed weights.
     int scaleTypeIndex = 0;
     int baudRate = 0;
     // Kilograms.
