@@ -2,6 +2,7 @@
 // would, so that an administrator can check a rule set before the station uses it.
 // Exit status: 0 a rule was found, 1 no rule covers the trade, 2 error.
 
+#include "base/Texts.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "postage/PostageText.h"
@@ -86,7 +87,7 @@ int main(int argc, char* argv[])
     connection.db().setDatabaseName(path);
     connection.db().setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!connection.db().open()) {
-        return fail(QStringLiteral("程序配置文件访问失败!"));
+        return fail(QString::fromUtf8(Texts::kConfigAccessFailed));
     }
 
     const PostageTrade trade{parser.value(express), parser.value(province), parser.value(city),
