@@ -262,10 +262,16 @@ void ScanTab::showOutcome(ShipOutcome outcome, const QString& scan, const QStrin
     if (!text.isEmpty() && !scan.isEmpty()) {
         text += QStringLiteral("  ") + scan;
     }
-    if (!detail.isEmpty()) {
-        text += QLatin1Char('\n') + detail;
+    if (detail.isEmpty()) {
+        m_ui->LabelOutcome->setTextFormat(Qt::PlainText);
+        m_ui->LabelOutcome->setText(text);
+    } else {
+        // The reason goes in a smaller second line, so both fit the banner's height.
+        m_ui->LabelOutcome->setTextFormat(Qt::RichText);
+        m_ui->LabelOutcome->setText(text.toHtmlEscaped() +
+                                    QStringLiteral("<br><span style=\"font-size:14pt\">") +
+                                    detail.toHtmlEscaped() + QStringLiteral("</span>"));
     }
-    m_ui->LabelOutcome->setText(text);
     m_ui->LabelOutcome->setStyleSheet(QString::fromLatin1(look.style));
 }
 
