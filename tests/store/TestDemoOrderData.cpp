@@ -2,15 +2,11 @@
 
 #include "store/DemoOrderData.h"
 #include "store/OrderDatabase.h"
-#include "store/SqlConnection.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -50,7 +46,6 @@ private slots:
     void additionalWaybillsLeadToTheirTrade();
     void stationShipsFromIt();
     void sameSeedSameShop();
-    void fileSettings();
     void refusesBadRequests_data();
     void refusesBadRequests();
     void tool_data();
@@ -60,6 +55,7 @@ private:
     QVariant scalar(const QString& sql, const QVariantList& values = {})
     {
         auto query = m_orders.select(sql, values);
+        // The database's reason in place of a value when the statement fails.
         return query && query->next() ? query->value(0) : QVariant(m_orders.lastError());
     }
     QStringList column(const QString& sql)
@@ -73,14 +69,13 @@ private:
 
     TempDataFolder m_folder;
     OrderDatabase m_orders; // a shop of kTrades trades
-    DemoOrderSummary m_summary;
 };
 
 void TestDemoOrderData::initTestCase()
 {
     const QString path = m_folder.file(QStringLiteral("shop.db"));
     QString error;
-    QVERIFY2(createDemoOrderDatabase(path, demoOptions(kTrades, 3), &m_summary, &error), qPrintable(error));
+    QVERIFY2(createDemoOrderDatabase(path, demoOptions(kTrades, 3), &error), qPrintable(error));
     QVERIFY2(m_orders.open(ServerSettings{QString::fromLatin1(kEmbeddedPrefix) + path, {}, {}, {}}, QString(),
                            &error),
              qPrintable(error));
@@ -88,97 +83,86 @@ void TestDemoOrderData::initTestCase()
 
 void TestDemoOrderData::counts_data()
 {
-    QTest::addColumn<QString>("sql");
-    QTest::addColumn<qint64>("expected");
+    QTest::addColumn<QString>("sql"); // counts rows
+    QTest::addColumn<bool>("any");    // whether there must be some
+    const auto row = [](const char* tag, const QString& sql, bool any) { QTest::newRow(tag) << sql << any; };
+    const QString trades = QString::number(kTrades);
 
-    QTest::newRow("trades") << "select count(*) from G_Trade_TradeList" << qint64(kTrades);
-    QTest::newRow("summary") << "select count(*) from G_Trade_TradeList" << m_summary.trades;
-    QTest::newRow("summary: ready") << "select count(*) from G_Trade_TradeList where TradeStatus=5"
-                                    << m_summary.readyToShip;
-    QTest::newRow("summary: shipped")
-        << "select count(*) from G_Trade_TradeList where TradeStatus=8" << m_summary.shipped;
-    QTest::newRow("most trades ready to ship")
-        << "select count(*) > " + QString::number(kTrades / 2) + " from G_Trade_TradeList where TradeStatus=5"
-        << qint64(1);
+    row("trades asked for", "select count(*) - " + trades + " from G_Trade_TradeList", false);
     // 5 ships, 5 to 11 take additional waybills, 11 takes the estimate, 2 is cleaned up.
-    QTest::newRow("statuses the program acts on")
-        << "select count(distinct TradeStatus) from G_Trade_TradeList where TradeStatus in (2,5,6,7,8,11)"
-        << qint64(6);
-    QTest::newRow("ready, stocked out or not")
-        << "select count(distinct bStockOut) from G_Trade_TradeList where TradeStatus=5" << qint64(2);
-    QTest::newRow("estimates to take") << "select count(*) > 0 from G_Trade_TradeList where TradeStatus=11 "
-                                          "and GoodsWeight=0 and estimateWeight > 0"
-                                       << qint64(1);
-    QTest::newRow("clean-up finds logs") << "select count(*) > 0 from G_Trade_Log where TradeID in "
-                                            "(select TradeID from G_Trade_TradeList where TradeStatus=2)"
-                                         << qint64(1);
-    QTest::newRow("barcode check off")
-        << "select count(*) from G_Cfg_Sys where RecID=54 and CfgValue='0'" << qint64(1);
-    QTest::newRow("lists to pick from")
-        << "select (select count(*) from G_Cfg_StaffList) * (select count(*) from G_Cfg_ShopList) * "
-           "(select count(*) from G_Cfg_LogisticList) * (select count(*) from G_Cfg_PackageList) > 0"
-        << qint64(1);
-    QTest::newRow("packages weighed")
-        << "select count(*) from G_Cfg_PackageList where PackageWeight <= 0" << qint64(0);
+    row("statuses the program acts on",
+        "select 6 - count(distinct TradeStatus) from G_Trade_TradeList where TradeStatus in (2,5,6,7,8,11)",
+        false);
+    row("ready to ship, stocked out",
+        "select count(*) from G_Trade_TradeList where TradeStatus=5 and bStockOut=1", true);
+    row("estimates to take",
+        "select count(*) from G_Trade_TradeList where TradeStatus=11 and GoodsWeight=0 and estimateWeight > "
+        "0",
+        true);
+    row("clean-up finds logs",
+        "select count(*) from G_Trade_Log where TradeID in (select TradeID from G_Trade_TradeList where "
+        "TradeStatus=2)",
+        true);
+    row("barcode check off", "select count(*) from G_Cfg_Sys where RecID=54 and CfgValue='0'", true);
+    row("lists to pick from",
+        "select (select count(*) from G_Cfg_StaffList) * (select count(*) from G_Cfg_ShopList) * "
+        "(select count(*) from G_Cfg_LogisticList) * (select count(*) from G_Cfg_PackageList)",
+        true);
+    row("packages unweighed", "select count(*) from G_Cfg_PackageList where PackageWeight <= 0", false);
     // Scanned codes must name one goods: its own barcode, a variant's code within it, an assist
     // barcode of one of its variants.
-    QTest::newRow("barcodes unique")
-        << "select count(*) - count(distinct BarCode) + (select count(*) from G_GOods_AssistBarCode a join "
-           "G_Goods_GoodsList g on g.BarCode=a.BarCode) from G_Goods_GoodsList"
-        << qint64(0);
-    QTest::newRow("variant codes unique")
-        << "select count(*) - count(distinct GoodsID || '/' || SpecCode) from G_Goods_GoodsSpec" << qint64(0);
-    QTest::newRow("assist barcodes name a variant")
-        << "select count(*) > 0 and sum(s.GoodsID is not a.GoodsID) = 0 from G_GOods_AssistBarCode a "
-           "left join G_Goods_GoodsSpec s on s.SpecID=a.SpecID"
-        << qint64(1);
-    QTest::newRow("goods left to weigh")
-        << "select count(*) > 0 from G_Goods_GoodsList where Weight=0" << qint64(1);
-    QTest::newRow("waybills unique") << "select count(PostID) - count(distinct PostID) from G_Trade_TradeList"
-                                     << qint64(0);
-    QTest::newRow("waybills printed after review")
-        << "select count(*) from G_Trade_TradeList where (PostID is null) <> (TradeStatus in (1, 2))"
-        << qint64(0);
-    QTest::newRow("trade numbers unique")
-        << "select count(distinct TradeNO) from G_Trade_TradeList" << qint64(kTrades);
-    QTest::newRow("trades without goods") << "select count(*) from G_Trade_TradeList t where not exists "
-                                             "(select 1 from G_Trade_GoodsList l where l.TradeID=t.TradeID)"
-                                          << qint64(0);
+    row("barcodes repeated",
+        "select count(*) - count(distinct BarCode) + (select count(*) from G_GOods_AssistBarCode a join "
+        "G_Goods_GoodsList g on g.BarCode=a.BarCode) from G_Goods_GoodsList",
+        false);
+    row("variant codes repeated",
+        "select count(*) - count(distinct GoodsID || '/' || SpecCode) from G_Goods_GoodsSpec", false);
+    row("assist barcodes", "select count(*) from G_GOods_AssistBarCode", true);
+    row("assist barcodes naming no variant of their goods",
+        "select count(*) from G_GOods_AssistBarCode a left join G_Goods_GoodsSpec s on s.SpecID=a.SpecID "
+        "where s.GoodsID is not a.GoodsID",
+        false);
+    row("waybills repeated", "select count(PostID) - count(distinct PostID) from G_Trade_TradeList", false);
+    row("trade numbers repeated", "select count(*) - count(distinct TradeNO) from G_Trade_TradeList", false);
+    row("trades without goods",
+        "select count(*) from G_Trade_TradeList t where not exists "
+        "(select 1 from G_Trade_GoodsList l where l.TradeID=t.TradeID)",
+        false);
     // SpecID 0 exactly for goods without variants, otherwise a variant of that goods.
-    QTest::newRow("goods lines fit the catalogue")
-        << "select count(*) from G_Trade_GoodsList l left join G_Goods_GoodsList g on g.GoodsID=l.GoodsID "
-           "left join G_Goods_GoodsSpec s on s.SpecID=l.SpecID where g.GoodsID is null or l.SellCount <= 0 "
-           "or (g.bMultiSpec=0 and l.SpecID<>0) or (g.bMultiSpec=1 and (s.SpecID is null or "
-           "s.GoodsID<>l.GoodsID))"
-        << qint64(0);
-    QTest::newRow("one stock row per sellable unit")
-        << "select (select count(*) from G_Stock_Spec) - (select count(*) from G_Goods_GoodsSpec) - "
-           "(select count(*) from G_Goods_GoodsList where bMultiSpec=0)"
-        << qint64(0);
+    row("goods lines off the catalogue",
+        "select count(*) from G_Trade_GoodsList l left join G_Goods_GoodsList g on g.GoodsID=l.GoodsID "
+        "left join G_Goods_GoodsSpec s on s.SpecID=l.SpecID where g.GoodsID is null or l.SellCount <= 0 "
+        "or (g.bMultiSpec=0 and l.SpecID<>0) or (g.bMultiSpec=1 and (s.SpecID is null or "
+        "s.GoodsID<>l.GoodsID))",
+        false);
+    row("sellable units without one stock row",
+        "select (select count(*) from G_Goods_GoodsSpec) + (select count(*) from G_Goods_GoodsList where "
+        "bMultiSpec=0) - (select count(distinct GoodsID || '/' || SpecID) from G_Stock_Spec)",
+        false);
     // The query tab joins customer, shop and express company: every trade must survive the join.
-    QTest::newRow("query join keeps every trade")
-        << "select count(*) from G_Trade_TradeList t, G_Customer_CustomerList c, G_Cfg_ShopList s, "
-           "G_Cfg_LogisticList l where t.CustomerID=c.CustomerID and t.ShopID=s.ShopID and "
-           "t.LogisticID=l.LogisticID"
-        << qint64(kTrades);
-    QTest::newRow("shipped trades complete")
-        << "select count(*) from G_Trade_TradeList where TradeStatus=8 and (datetime(SndTime) is not SndTime "
-           "or SndTime > '2024-03-15 10:00:00' or SndTime <= TradeTime or PackagedWeight <= 0 or Postage <= "
-           "0 "
-           "or coalesce(SndOperator, '') = '' or bStockOut <> 1 or PackageName not in "
-           "(select PackageName from G_Cfg_PackageList))"
-        << qint64(0);
-    QTest::newRow("shipped trades logged")
-        << "select count(*) from G_Trade_TradeList t where TradeStatus=8 and not exists (select 1 from "
-           "G_Trade_Log l where l.TradeID=t.TradeID and l.LogTime=t.SndTime)"
-        << qint64(0);
+    row("trades lost by the query join",
+        "select " + trades +
+            " - (select count(*) from G_Trade_TradeList t, G_Customer_CustomerList c, G_Cfg_ShopList s, "
+            "G_Cfg_LogisticList l where t.CustomerID=c.CustomerID and t.ShopID=s.ShopID and "
+            "t.LogisticID=l.LogisticID)",
+        false);
+    row("shipped trades incomplete",
+        "select count(*) from G_Trade_TradeList t where TradeStatus=8 and (datetime(SndTime) is not SndTime "
+        "or "
+        "SndTime > '2024-03-15 10:00:00' or SndTime <= TradeTime or PackagedWeight <= 0 or Postage <= 0 or "
+        "coalesce(SndOperator, '') = '' or bStockOut <> 1 or PackageName not in (select PackageName from "
+        "G_Cfg_PackageList) or not exists (select 1 from G_Trade_Log l where l.TradeID=t.TradeID and "
+        "l.LogTime=t.SndTime))",
+        false);
 }
 
 void TestDemoOrderData::counts()
 {
     QFETCH(QString, sql);
-    QFETCH(qint64, expected);
-    QCOMPARE(scalar(sql).toString(), QString::number(expected));
+    QFETCH(bool, any);
+    const QVariant count = scalar(sql);
+    QVERIFY2(count.typeId() != QMetaType::QString, qPrintable(count.toString()));
+    QCOMPARE(count.toLongLong() != 0, any);
 }
 
 void TestDemoOrderData::logins_data()
@@ -261,47 +245,18 @@ void TestDemoOrderData::stationShipsFromIt()
 void TestDemoOrderData::sameSeedSameShop()
 {
     TempDataFolder folder;
-    QByteArray digests[3];
+    QByteArray files[3];
     const quint32 seeds[3] = {42, 42, 43};
     for (int i = 0; i < 3; ++i) {
         const QString path = folder.file(QStringLiteral("shop%1.db").arg(i));
-        QString error;
-        QVERIFY2(createDemoOrderDatabase(path, demoOptions(200, seeds[i]), &error), qPrintable(error));
-        SqlConnection connection(QStringLiteral("QSQLITE"), QStringLiteral("seed-test"));
-        QVERIFY(openSqliteFile(connection, path, &error));
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        QSqlQuery query(connection.db());
-        for (const char* table : {"G_Trade_TradeList", "G_Trade_GoodsList", "G_Trade_Log", "G_Stock_Spec",
-                                  "G_Customer_CustomerList", "G_API_TradeGoods"}) {
-            QVERIFY(query.exec(QStringLiteral("select * from %1 order by 1, 2").arg(QLatin1String(table))));
-            while (query.next()) {
-                for (int c = 0; c < query.record().count(); ++c) {
-                    hash.addData(query.value(c).toString().toUtf8() + '|');
-                }
-            }
-        }
-        digests[i] = hash.result();
+        QVERIFY(createDemoOrderDatabase(path, demoOptions(200, seeds[i]), nullptr));
+        files[i] = fileBytes(path);
+        // The file holds the logins: its owner's alone.
+        QVERIFY(!(QFile::permissions(path) & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
     }
-    QCOMPARE(digests[0], digests[1]);
-    QVERIFY(digests[0] != digests[2]);
-}
-
-void TestDemoOrderData::fileSettings()
-{
-    // Generation ran without journal and syncs; the finished file is back to the safe settings
-    // and readable by its owner only (it holds the logins).
-    TempDataFolder folder;
-    const QString path = folder.file(QStringLiteral("small.db"));
-    QString error;
-    QVERIFY2(createDemoOrderDatabase(path, demoOptions(10, 1), &error), qPrintable(error));
-    SqlConnection connection(QStringLiteral("QSQLITE"), QStringLiteral("settings-test"));
-    QVERIFY(openSqliteFile(connection, path, &error));
-    QSqlQuery query(connection.db());
-    QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
-    QCOMPARE(query.value(0).toString(), QStringLiteral("delete"));
-    const QFileDevice::Permissions permissions = QFile::permissions(path);
-    QVERIFY(permissions & QFileDevice::ReadOwner);
-    QVERIFY(!(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
+    QVERIFY(!files[0].isEmpty());
+    QVERIFY(files[0] == files[1]);
+    QVERIFY(files[0] != files[2]);
 }
 
 void TestDemoOrderData::refusesBadRequests_data()
@@ -364,36 +319,21 @@ void TestDemoOrderData::tool()
     QFETCH(QString, output);
 
     const QString tools = qEnvironmentVariable("ZELVO_TOOLS_DIR");
-    if (tools.isEmpty()) {
-        QSKIP("ZELVO_TOOLS_DIR is not set");
-    }
+    QVERIFY2(!tools.isEmpty(), "ZELVO_TOOLS_DIR is not set");
     TempDataFolder folder;
     const QString path = folder.file(QStringLiteral("tool.db"));
-    if (existing) {
-        QVERIFY(createDemoOrderDatabase(path, demoOptions(3, 1), nullptr));
-    }
+    QVERIFY(!existing || createDemoOrderDatabase(path, demoOptions(3, 1), nullptr));
     const QByteArray before = fileBytes(path);
     arguments.replaceInStrings(QStringLiteral("<out>"), path);
     QProcess process;
     process.start(tools + QStringLiteral("/zelvo-demo-db"), arguments);
     QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     const QString out = QString::fromUtf8(process.readAllStandardOutput());
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitCode(), exitCode);
     QVERIFY2((exitCode == 0 ? out : err).contains(output), qPrintable(out + err));
     QCOMPARE(QFile::exists(path), exitCode == 0 || existing);
-    if (existing) {
-        QCOMPARE(fileBytes(path), before);
-    }
-    if (exitCode == 0) {
-        OrderDatabase made;
-        QVERIFY(made.open(ServerSettings{QString::fromLatin1(kEmbeddedPrefix) + path, {}, {}, {}}, QString(),
-                          nullptr));
-        auto query = made.select(QStringLiteral("select count(*) from G_Trade_TradeList"));
-        QVERIFY(query && query->next());
-        QCOMPARE(query->value(0).toInt(), 25);
-    }
+    QVERIFY(!existing || fileBytes(path) == before);
 }
 
 QTEST_GUILESS_MAIN(TestDemoOrderData)
