@@ -133,10 +133,6 @@ void TestPostageCalculation::addressKeywords_data()
     const auto row = [](const char* tag, const char* keywords, const char* address, bool matches) {
         QTest::newRow(tag) << QString::fromUtf8(keywords) << QString::fromUtf8(address) << matches;
     };
-    row("second keyword", "开发区;大学城;", "江宁大学城文苑路1号", true);
-    row("no keyword occurs", "开发区;大学城;", "东山街道1号", false);
-    row("text after last separator is no keyword", "甲;乙", "乙路", false);
-    row("element before it is", "甲;乙", "甲路", true);
     row("empty keywords never match", ";;", "任何地址", false);
     row("empty keyword skipped", ";大学;", "南京大学", true);
     row("wildcards are plain text", "%;", "大学", false);

@@ -42,8 +42,6 @@ private slots:
     void stockOut();
     void tradeOver_data();
     void tradeOver();
-    void refusedTradeOver_data();
-    void refusedTradeOver();
     void databaseFailureInsideProcedure_data();
     void databaseFailureInsideProcedure();
     void insideCallersTransaction();
@@ -237,35 +235,61 @@ void TestEmbeddedProcedures::stockOut()
 
 void TestEmbeddedProcedures::tradeOver_data()
 {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("tradeId"); // empty: the trade made for the row
     QTest::addColumn<QString>("packer");
     QTest::addColumn<QString>("package");
     QTest::addColumn<int>("weight");
     QTest::addColumn<double>("postage");
+    QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("sender"); // who must stand in SndOperator
-    QTest::addColumn<QString>("detail");
-
-    QTest::newRow("packer ships") << QStringLiteral("欧阳'小'明") << QStringLiteral("小号纸箱\"加固\"")
-                                  << 1250 << 12.5 << QStringLiteral("欧阳'小'明")
-                                  << QStringLiteral("订单发货,包裹重量1250克,邮资12.5元");
-    QTest::newRow("no packer, nothing weighed, free")
-        << QString() << QString() << 0 << 0.0 << kOperator << QStringLiteral("订单发货,包裹重量0克,邮资0元");
+    QTest::addColumn<QString>("detail"); // of the log line
+    const auto shipped = [](const char* tag, const QString& packer, const QString& package, int weight,
+                            double postage, const QString& sender, const QString& detail) {
+        QTest::newRow(tag) << 5 << QString() << packer << package << weight << postage << QStringLiteral("1")
+                           << sender << detail;
+    };
+    const auto refused = [](const char* tag, int status, const QString& tradeId, int weight, double postage,
+                            const QString& result) {
+        QTest::newRow(tag) << status << tradeId << QStringLiteral("赵磊") << QStringLiteral("小号纸箱")
+                           << weight << postage << result << QString() << QString();
+    };
+    shipped("packer ships", "欧阳'小'明", "小号纸箱\"加固\"", 1250, 12.5, "欧阳'小'明",
+            "订单发货,包裹重量1250克,邮资12.5元");
+    shipped("no packer, nothing weighed, free", "", "", 0, 0, kOperator, "订单发货,包裹重量0克,邮资0元");
+    refused("not ready", 6, "", 1000, 10, "订单状态错误");
+    refused("already shipped", 8, "", 1000, 10, "订单已发货");
+    refused("missing", 5, "987654", 1000, 10, "订单不存在");
+    refused("not a key", 5, "T2024') --", 1000, 10, "订单不存在");
+    refused("negative weight", 5, "", -1, 10, "包裹重量错误");
+    refused("negative postage", 5, "", 1000, -0.5, "邮资错误");
+    refused("postage not a number", 5, "", 1000, std::numeric_limits<double>::quiet_NaN(), "邮资错误");
 }
 
 void TestEmbeddedProcedures::tradeOver()
 {
+    QFETCH(int, status);
+    QFETCH(QString, tradeId);
     QFETCH(QString, packer);
     QFETCH(QString, package);
     QFETCH(int, weight);
     QFETCH(double, postage);
+    QFETCH(QString, result);
     QFETCH(QString, sender);
     QFETCH(QString, detail);
 
-    const QString id = addTrade(5, true, {GoodsLine{m_plain.goodsId, 0, 1}});
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    const QString made = addTrade(status, true, {GoodsLine{m_plain.goodsId, 0, 1}});
+    const QString id = tradeId.isEmpty() ? made : tradeId;
+    const QString before = snapshot();
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
     const OrderDatabase::ProcedureResult over =
         m_orders->tradeOver(id, packer, package, weight, postage, kOperator);
     QVERIFY(over.ran);
-    QCOMPARE(over.result, QStringLiteral("1"));
+    QCOMPARE(over.result, result);
+    if (result != QLatin1String("1")) {
+        QCOMPARE(snapshot(), before);
+        return;
+    }
 
     auto row =
         m_orders->select(QStringLiteral("select TradeStatus, PackagedWeight, Postage, Packer, PackageName, "
@@ -282,7 +306,7 @@ void TestEmbeddedProcedures::tradeOver()
     QCOMPARE(row->value(5).toString(), sender);
     const QString sent = row->value(6).toString();
     const QDateTime sentTime = QDateTime::fromString(sent, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    QVERIFY2(sentTime >= before && sentTime <= QDateTime::currentDateTime().addSecs(1), qPrintable(sent));
+    QVERIFY2(sentTime >= start && sentTime <= QDateTime::currentDateTime().addSecs(1), qPrintable(sent));
     QCOMPARE(row->value(7).toInt(), 1); // the file's date functions read it
     QCOMPARE(row->value(8).toString(), detail);
     QCOMPARE(row->value(9).toString(), sent);
@@ -294,43 +318,6 @@ void TestEmbeddedProcedures::tradeOver()
     QCOMPARE(m_orders->tradeOver(id, packer, package, weight + 100, postage + 1, kOperator).result,
              QStringLiteral("订单已发货"));
     QCOMPARE(snapshot(), closed);
-}
-
-void TestEmbeddedProcedures::refusedTradeOver_data()
-{
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("tradeId"); // empty: the trade made for the row
-    QTest::addColumn<int>("weight");
-    QTest::addColumn<double>("postage");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("not ready") << 6 << QString() << 1000 << 10.0 << QStringLiteral("订单状态错误");
-    QTest::newRow("already shipped") << 8 << QString() << 1000 << 10.0 << QStringLiteral("订单已发货");
-    QTest::newRow("missing") << 5 << QStringLiteral("987654") << 1000 << 10.0 << QStringLiteral("订单不存在");
-    QTest::newRow("not a key") << 5 << QStringLiteral("T2024') --") << 1000 << 10.0
-                               << QStringLiteral("订单不存在");
-    QTest::newRow("negative weight") << 5 << QString() << -1 << 10.0 << QStringLiteral("包裹重量错误");
-    QTest::newRow("negative postage") << 5 << QString() << 1000 << -0.5 << QStringLiteral("邮资错误");
-    QTest::newRow("postage not a number")
-        << 5 << QString() << 1000 << std::numeric_limits<double>::quiet_NaN() << QStringLiteral("邮资错误");
-}
-
-void TestEmbeddedProcedures::refusedTradeOver()
-{
-    QFETCH(int, status);
-    QFETCH(QString, tradeId);
-    QFETCH(int, weight);
-    QFETCH(double, postage);
-    QFETCH(QString, expected);
-
-    const QString made = addTrade(status, true, {GoodsLine{m_plain.goodsId, 0, 1}});
-    const QString before = snapshot();
-    const OrderDatabase::ProcedureResult over =
-        m_orders->tradeOver(tradeId.isEmpty() ? made : tradeId, QStringLiteral("赵磊"),
-                            QStringLiteral("小号纸箱"), weight, postage, kOperator);
-    QVERIFY(over.ran);
-    QCOMPARE(over.result, expected);
-    QCOMPARE(snapshot(), before);
 }
 
 void TestEmbeddedProcedures::databaseFailureInsideProcedure_data()
