@@ -41,8 +41,6 @@ private slots:
     void initTestCase();
     void counts_data();
     void counts();
-    void logins_data();
-    void logins();
     void additionalWaybillsLeadToTheirTrade();
     void stationShipsFromIt();
     void sameSeedSameShop();
@@ -163,34 +161,6 @@ void TestDemoOrderData::counts()
     const QVariant count = scalar(sql);
     QVERIFY2(count.typeId() != QMetaType::QString, qPrintable(count.toString()));
     QCOMPARE(count.toLongLong() != 0, any);
-}
-
-void TestDemoOrderData::logins_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<int>("group"); // -1: no login
-    QTest::addColumn<bool>("blocked");
-    using namespace DemoLogins;
-    QTest::newRow("administrator") << kAdminName << kAdminPassword << 0 << false;
-    QTest::newRow("operator") << kOperatorName << kOperatorPassword << 1 << false;
-    QTest::newRow("disabled") << kDisabledName << kDisabledPassword << 1 << true;
-    QTest::newRow("wrong password") << kOperatorName << QString(kOperatorPassword) + QLatin1Char('x') << -1
-                                    << false;
-}
-
-void TestDemoOrderData::logins()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, password);
-    QFETCH(int, group);
-    QFETCH(bool, blocked);
-    const std::optional<OrderDatabase::LoginUser> user = m_orders.findLoginUser(name, password);
-    QCOMPARE(user.has_value(), group >= 0);
-    if (user) {
-        QCOMPARE(user->groupId, group);
-        QCOMPARE(user->blocked, blocked);
-    }
 }
 
 void TestDemoOrderData::additionalWaybillsLeadToTheirTrade()
