@@ -244,6 +244,7 @@ OrderDatabase::ProcedureResult OrderDatabase::runProcedureBatch(const QString& b
     ProcedureResult outcome;
     auto query = select(batch, values);
     if (!query) {
+        outcome.error = m_lastError;
         return outcome;
     }
     // The procedure's own result sets come first; the row of the final select carries bResult.
@@ -256,7 +257,7 @@ OrderDatabase::ProcedureResult OrderDatabase::runProcedureBatch(const QString& b
             return outcome;
         }
     } while (query->nextResult());
-    m_lastError = QStringLiteral("the procedure returned no result");
+    m_lastError = outcome.error = QStringLiteral("the procedure returned no result");
     return outcome;
 }
 
@@ -271,13 +272,27 @@ bool OrderDatabase::embeddedReady()
     return true;
 }
 
+OrderDatabase::ProcedureResult OrderDatabase::embeddedOutcome(ProcedureResult outcome)
+{
+    if (!outcome.ran) {
+        if (outcome.error.isEmpty()) {
+            outcome.error = m_lastError; // the connection was not there
+        } else {
+            noteFailure(outcome.error);
+        }
+    }
+    return outcome;
+}
+
 OrderDatabase::ProcedureResult OrderDatabase::tradeStockOutCheck(const QString& tradeId)
 {
     if (m_dialect == Dialect::Embedded) {
-        if (!embeddedReady()) {
-            return {};
+        ProcedureResult outcome;
+        if (embeddedReady()) {
+            outcome.ran = EmbeddedProcedures::tradeStockOutCheck(m_connection->db(), tradeId, &outcome.result,
+                                                                 &outcome.error);
         }
-        return {true, EmbeddedProcedures::tradeStockOutCheck(m_connection->db(), tradeId)};
+        return embeddedOutcome(outcome);
     }
     return runProcedureBatch(QStringLiteral("SET NOCOUNT ON\n"
                                             "Declare @bResult varchar(50)\n"
@@ -301,11 +316,13 @@ OrderDatabase::ProcedureResult OrderDatabase::tradeOver(const QString& tradeId, 
                                                         double postage, const QString& operatorName)
 {
     if (m_dialect == Dialect::Embedded) {
-        if (!embeddedReady()) {
-            return {};
+        ProcedureResult outcome;
+        if (embeddedReady()) {
+            outcome.ran =
+                EmbeddedProcedures::tradeOver(m_connection->db(), tradeId, packer, package, weightGrams,
+                                              postage, operatorName, &outcome.result, &outcome.error);
         }
-        return {true, EmbeddedProcedures::tradeOver(m_connection->db(), tradeId, packer, package, weightGrams,
-                                                    postage, operatorName)};
+        return embeddedOutcome(outcome);
     }
     return runProcedureBatch(QStringLiteral("SET NOCOUNT ON\n"
                                             "Declare @bResult varchar(50)\n"

@@ -61,10 +61,13 @@ public:
     QStringList shopNames();
     QStringList logisticNames();
 
+    // A procedure that ran gives its bResult: "1" or its own refusal. A call that failed, or a
+    // database error inside the procedure, leaves ran false with the database's reason in error.
     struct ProcedureResult
     {
-        bool ran = false; // false: the call itself failed
-        QString result;   // bResult of the procedure
+        bool ran = false;
+        QString result;
+        QString error;
     };
     ProcedureResult tradeStockOutCheck(const QString& tradeId);
     bool tradeStockOut(const QString& tradeId, const QString& operatorName);
@@ -151,6 +154,8 @@ private:
     void noteFailure(const QString& error);
     // Counts a procedure run on the embedded file; false (connection lost) when it is not open.
     bool embeddedReady();
+    // Notes the failure of an embedded procedure that did not run, as for any statement.
+    ProcedureResult embeddedOutcome(ProcedureResult outcome);
 
     std::unique_ptr<SqlConnection> m_connection;
     Dialect m_dialect = Dialect::SqlServer;

@@ -2,14 +2,14 @@
 
 #include "TempDataFolder.h"
 
+#include "store/DemoOrderData.h"
 #include "store/OrderDatabase.h"
 
-#include <QProcess>
 #include <QVariant>
 
-// A demo shop written by the zelvo-demo-db tool into a fresh folder and opened as the order
-// database. Every write to a goods weight is also recorded in GoodsWeightWrites, so a test can
-// tell "not written" from "written with the same value".
+// A demo shop without trades in a fresh folder, opened as the order database. Every write to a goods
+// weight is also recorded in GoodsWeightWrites, so a test can tell "not written" from "written with
+// the same value".
 class GoodsShop
 {
     // Declared first so that it goes last, after the connection to the file in it.
@@ -21,21 +21,12 @@ public:
     // Empty when the shop is ready, otherwise why not.
     QString make()
     {
-        const QString tools = qEnvironmentVariable("ZELVO_TOOLS_DIR");
-        if (tools.isEmpty()) {
-            return QStringLiteral("ZELVO_TOOLS_DIR is not set (run the test through ctest)");
-        }
         const QString path = m_folder.file(QStringLiteral("shop.db"));
-        QProcess tool;
-        tool.start(tools + QStringLiteral("/zelvo-demo-db"),
-                   {QStringLiteral("--trades"), QStringLiteral("0"), path});
-        if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit ||
-            tool.exitCode() != 0) {
-            return QStringLiteral("zelvo-demo-db failed: ") + QString::fromUtf8(tool.readAllStandardError()) +
-                   tool.errorString();
-        }
+        DemoOrderOptions options;
+        options.trades = 0;
         QString error;
-        if (!orderDb.open({QString::fromLatin1(kEmbeddedPrefix) + path, {}, {}, {}}, m_folder.path(),
+        if (!createDemoOrderDatabase(path, options, &error) ||
+            !orderDb.open({QString::fromLatin1(kEmbeddedPrefix) + path, {}, {}, {}}, m_folder.path(),
                           &error)) {
             return error;
         }

@@ -9,8 +9,9 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
-// One rule row as a test writes it straight into Postage.db.
+// One rule row as a test writes it straight into Postage.db. City and Town left invalid are NULL.
 struct RuleRow
 {
     QString table;
@@ -29,11 +30,6 @@ struct RuleRow
     double stepFee = 2;
 };
 
-inline QVariant nullText()
-{
-    return QVariant(QMetaType::fromType<QString>());
-}
-
 // A Postage.db file made by the test with the program's own tables.
 class PostageTestDb
 {
@@ -45,8 +41,8 @@ public:
         QString error;
         m_ok = openSqliteFile(*m_connection, path, &error);
         // The file is thrown away after the test: no need to wait for the disk.
-        QSqlQuery(m_connection->db()).exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        m_ok = m_ok && createPostageTables(m_connection->db(), &error);
+        QSqlQuery(db()).exec(QStringLiteral("PRAGMA synchronous = OFF"));
+        m_ok = m_ok && createPostageTables(db(), &error);
         if (!m_ok) {
             qWarning() << error;
         }
@@ -57,57 +53,48 @@ public:
 
     bool add(const RuleRow& row)
     {
-        QSqlQuery query(db());
-        if (row.table == QLatin1String("rule")) {
-            query.prepare(
-                QStringLiteral("insert into rule (Express, Province, RuleIndex, StartWeight, EndWeight, "
-                               "BeginChargeWeight, BeginChargeFee, DetaWeight, DetaFee) "
-                               "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        } else {
-            const bool withAdr = row.table == QLatin1String("rule1");
-            query.prepare(
-                QStringLiteral("insert into %1 (Express, Province, RuleIndex, StartWeight, EndWeight, "
-                               "BeginChargeWeight, BeginChargeFee, DetaWeight, DetaFee, City, Town, "
-                               "Typle%2) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?%3)")
-                    .arg(row.table, withAdr ? QStringLiteral(", Adr") : QString(),
-                         withAdr ? QStringLiteral(", ?") : QString()));
-        }
-        for (const QVariant& value :
-             {QVariant(row.express), QVariant(row.province), QVariant(row.ruleIndex), QVariant(row.start),
-              QVariant(row.end), QVariant(row.firstWeight), QVariant(row.firstFee), QVariant(row.stepWeight),
-              QVariant(row.stepFee)}) {
-            query.addBindValue(value);
-        }
+        QString columns = QStringLiteral("Express, Province, RuleIndex, StartWeight, EndWeight, "
+                                         "BeginChargeWeight, BeginChargeFee, DetaWeight, DetaFee");
+        QVariantList values = {row.express,     row.province, row.ruleIndex,  row.start,  row.end,
+                               row.firstWeight, row.firstFee, row.stepWeight, row.stepFee};
         if (row.table != QLatin1String("rule")) {
-            query.addBindValue(row.city.isValid() ? row.city : nullText());
-            query.addBindValue(row.town.isValid() ? row.town : nullText());
-            query.addBindValue(row.typle);
-            if (row.table == QLatin1String("rule1")) {
-                query.addBindValue(row.adr);
-            }
+            const QVariant null(QMetaType::fromType<QString>());
+            columns += QStringLiteral(", City, Town, Typle");
+            values << (row.city.isValid() ? row.city : null) << (row.town.isValid() ? row.town : null)
+                   << row.typle;
         }
-        if (!query.exec()) {
-            qWarning() << query.lastError().text();
-            return false;
+        if (row.table == QLatin1String("rule1")) {
+            columns += QStringLiteral(", Adr");
+            values << row.adr;
         }
-        return true;
+        const QString marks = QStringLiteral("?") + QStringLiteral(", ?").repeated(values.size() - 1);
+        return run(QStringLiteral("insert into %1 (%2) values (%3)").arg(row.table, columns, marks), values)
+            .has_value();
     }
 
+    bool exec(const QString& sql) { return run(sql, {}).has_value(); }
+
     int count(const QString& sql, const QVariantList& values = {})
+    {
+        std::optional<QSqlQuery> query = run(sql, values);
+        return query && query->next() ? query->value(0).toInt() : -1;
+    }
+
+private:
+    std::optional<QSqlQuery> run(const QString& sql, const QVariantList& values)
     {
         QSqlQuery query(db());
         query.prepare(sql);
         for (const QVariant& value : values) {
             query.addBindValue(value);
         }
-        if (!query.exec() || !query.next()) {
+        if (!query.exec()) {
             qWarning() << sql << query.lastError().text();
-            return -1;
+            return std::nullopt;
         }
-        return query.value(0).toInt();
+        return query;
     }
 
-private:
     std::unique_ptr<SqlConnection> m_connection;
     bool m_ok = false;
 };

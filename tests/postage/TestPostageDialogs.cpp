@@ -276,20 +276,15 @@ void TestPostageDialogs::specialTwoRuleChangedFromTheList()
 
 void TestPostageDialogs::stylesTheCompanyHasAreRefused()
 {
-    QSqlQuery query(m_db->db());
-    for (int style : {1, 2, 3}) {
-        query.prepare("insert into SndStyle_Form (SndStyle, Style) values (?, ?)");
-        query.addBindValue(kExpress);
-        query.addBindValue(style);
-        QVERIFY(query.exec());
-    }
+    QVERIFY(m_db->exec("insert into SndStyle_Form (SndStyle, Style) values ('顺丰速运', 1), ('顺丰速运', 2), "
+                       "('顺丰速运', 3)"));
     TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
     entry->show();
     entry->findChild<QComboBox*>("ComboSndStyleAdd")->setCurrentIndex(1);
     click(entry, "BtnAdd");
     QCOMPARE(m_prompter.messages, QStringList{kExpress + "所有类型规则已存在请重新选择!"});
 
-    QVERIFY(query.exec("delete from SndStyle_Form where Style = 2"));
+    QVERIFY(m_db->exec("delete from SndStyle_Form where Style = 2"));
     m_prompter.messages.clear();
     bool styleShown = false, listShown = false;
     QString listedStyle;
@@ -315,17 +310,14 @@ void TestPostageDialogs::missingSelections_data()
     QTest::addColumn<bool>("ruleList");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("message");
-
-    QTest::newRow("add without company") << false << "BtnAdd"
-                                         << "请选择物流方式!";
-    QTest::newRow("delete all without pair") << false << "BtnCancel"
-                                             << "请选择要删除的规则!";
-    QTest::newRow("details without pair") << false << "BtnDetail"
-                                          << "请选择规则!";
-    QTest::newRow("change without rule") << true << "BtnUpdate"
-                                         << "请选择规则!";
-    QTest::newRow("delete without rule") << true << "BtnDelete"
-                                         << "请选择规则!";
+    const auto row = [](const char* tag, bool ruleList, const char* button, const char* message) {
+        QTest::newRow(tag) << ruleList << QString(button) << QString::fromUtf8(message);
+    };
+    row("add without company", false, "BtnAdd", "请选择物流方式!");
+    row("delete all without pair", false, "BtnCancel", "请选择要删除的规则!");
+    row("details without pair", false, "BtnDetail", "请选择规则!");
+    row("change without rule", true, "BtnUpdate", "请选择规则!");
+    row("delete without rule", true, "BtnDelete", "请选择规则!");
 }
 
 void TestPostageDialogs::missingSelections()

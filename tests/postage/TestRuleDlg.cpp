@@ -14,7 +14,9 @@
 
 namespace {
 const QString kExpress = QStringLiteral("顺丰速运");
-}
+// A normal rule saved long ago for 江苏省.
+const RuleRow kOldRule{"rule", kExpress, "江苏省", {}, {}, 0, {}, "2013-01-01-00-00-00"};
+} // namespace
 
 class TestRuleDlg : public QObject
 {
@@ -22,7 +24,6 @@ class TestRuleDlg : public QObject
 
 private slots:
     void init();
-    void cleanup();
 
     void bracketBoxes_data();
     void bracketBoxes();
@@ -76,19 +77,14 @@ private:
 
 void TestRuleDlg::init()
 {
+    m_dlg.reset();
+    m_db.reset();
     m_folder = std::make_unique<TempDataFolder>();
     m_db = std::make_unique<PostageTestDb>(m_folder->file("Postage.db"));
     QVERIFY(m_db->isOpen());
     m_prompter = RecordingPrompter();
     m_dlg = std::make_unique<TRuleDlg>(m_db->db(), m_prompter);
     m_dlg->show();
-}
-
-void TestRuleDlg::cleanup()
-{
-    m_dlg.reset();
-    m_db.reset();
-    m_folder.reset();
 }
 
 void TestRuleDlg::bracketBoxes_data()
@@ -98,53 +94,23 @@ void TestRuleDlg::bracketBoxes_data()
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("messages");
-
-    const QStringList none;
-    const QStringList zero = {"请输入大于0的数!"};
-    QTest::newRow("weight takes digits only") << "EditWE1"
-                                              << "a1b2.3"
-                                              << ""
-                                              << "123" << none;
-    QTest::newRow("weight at most six") << "EditWSC2_4"
-                                        << "1234567"
-                                        << ""
-                                        << "123456" << none;
-    QTest::newRow("end weight 0 emptied") << "EditWE1_2"
-                                          << "0"
-                                          << ""
-                                          << "" << zero;
-    QTest::newRow("first weight 0 emptied") << "EditWSC5"
-                                            << "0"
-                                            << ""
-                                            << "" << zero;
-    QTest::newRow("step weight 0 emptied") << "EditWAC2_9"
-                                           << "0"
-                                           << ""
-                                           << "" << zero;
-    QTest::newRow("typed 05 loses its 0") << "EditWE3"
-                                          << "05"
-                                          << ""
-                                          << "5" << zero;
-    QTest::newRow("pasted 05 is kept") << "EditWE3"
-                                       << ""
-                                       << "05"
-                                       << "05" << none;
-    QTest::newRow("paste of letters refused") << "EditWAC1"
-                                              << ""
-                                              << "12ab"
-                                              << "" << none;
-    QTest::newRow("fee takes one point") << "EditSF1"
-                                         << "1.2.5x"
-                                         << ""
-                                         << "1.25" << none;
-    QTest::newRow("fee may not start with the point") << "EditAF1_1"
-                                                      << ".5"
-                                                      << ""
-                                                      << "5" << QStringList{"首位数字不能为'.'!"};
-    QTest::newRow("pasted fee with two points refused") << "EditAF2"
-                                                        << ""
-                                                        << "1.2.3"
-                                                        << "" << none;
+    const auto row = [](const char* tag, const char* name, const char* typed, const char* pasted,
+                        const char* text, const char* message = nullptr) {
+        QTest::newRow(tag) << QString(name) << QString(typed) << QString(pasted) << QString(text)
+                           << (message ? QStringList{QString::fromUtf8(message)} : QStringList());
+    };
+    const char* zero = "请输入大于0的数!";
+    row("weight takes digits only", "EditWE1", "a1b2.3", "", "123");
+    row("weight at most six", "EditWSC2_4", "1234567", "", "123456");
+    row("end weight 0 emptied", "EditWE1_2", "0", "", "", zero);
+    row("first weight 0 emptied", "EditWSC5", "0", "", "", zero);
+    row("step weight 0 emptied", "EditWAC2_9", "0", "", "", zero);
+    row("typed 05 loses its 0", "EditWE3", "05", "", "5", zero);
+    row("pasted 05 is kept", "EditWE3", "", "05", "05");
+    row("paste of letters refused", "EditWAC1", "", "12ab", "");
+    row("fee takes one point", "EditSF1", "1.2.5x", "", "1.25");
+    row("fee may not start with the point", "EditAF1_1", ".5", "", "5", "首位数字不能为'.'!");
+    row("pasted fee with two points refused", "EditAF2", "", "1.2.3", "");
 }
 
 void TestRuleDlg::bracketBoxes()
@@ -215,12 +181,7 @@ void TestRuleDlg::cityBoxNeedsProvince()
 
 void TestRuleDlg::normalSaveForThreeProvincesWithOneDeclined()
 {
-    RuleRow old;
-    old.table = "rule";
-    old.express = kExpress;
-    old.province = "江苏省";
-    old.ruleIndex = "2013-01-01-00-00-00";
-    QVERIFY(m_db->add(old));
+    QVERIFY(m_db->add(kOldRule));
 
     m_dlg->setRuleOwner(kExpress, "普通");
     chooseProvinces(0, {"浙江省", "上海", "江苏省"});
@@ -237,9 +198,9 @@ void TestRuleDlg::normalSaveForThreeProvincesWithOneDeclined()
     QCOMPARE(m_db->count("select count(*) from rule where Province in ('上海', '浙江省')"), 4);
     QCOMPARE(m_db->count("select count(distinct RuleIndex) from rule where Province in ('上海', '浙江省')"),
              1);
-    QCOMPARE(
-        m_db->count("select count(*) from rule where Province = '江苏省' and RuleIndex = ?", {old.ruleIndex}),
-        1);
+    QCOMPARE(m_db->count("select count(*) from rule where Province = '江苏省' and RuleIndex = ?",
+                         {kOldRule.ruleIndex}),
+             1);
     QCOMPARE(m_db->count("select count(*) from rule where Province = '浙江省' and StartWeight = 1000 "
                          "and EndWeight = 3000 and typeof(StartWeight) = 'real' and DetaFee = 1.5"),
              1);
@@ -254,28 +215,18 @@ void TestRuleDlg::specialLevels_data()
     QTest::addColumn<QString>("town");
     QTest::addColumn<int>("typle");
     QTest::addColumn<QString>("storedCity");
-
-    QTest::newRow("special 1, province only") << "特殊1"
-                                              << ""
-                                              << "" << 1 << "";
-    QTest::newRow("special 1, city") << "特殊1"
-                                     << "南京;苏州"
-                                     << "" << 2 << "南京;苏州;";
-    QTest::newRow("special 1, county") << "特殊1"
-                                       << ""
-                                       << "江宁" << 3 << "";
-    QTest::newRow("special 1, both") << "特殊1"
-                                     << "南京;"
-                                     << "江宁" << 4 << "南京;";
-    QTest::newRow("special 2, city") << "特殊2"
-                                     << "南京"
-                                     << "" << 1 << "南京;";
-    QTest::newRow("special 2, county") << "特殊2"
-                                       << ""
-                                       << "江宁" << 2 << "";
-    QTest::newRow("special 2, both") << "特殊2"
-                                     << "南京"
-                                     << "江宁" << 3 << "南京;";
+    const auto row = [](const char* tag, const char* style, const char* city, const char* town, int typle,
+                        const char* storedCity) {
+        QTest::newRow(tag) << QString::fromUtf8(style) << QString::fromUtf8(city) << QString::fromUtf8(town)
+                           << typle << QString::fromUtf8(storedCity);
+    };
+    row("special 1, province only", "特殊1", "", "", 1, "");
+    row("special 1, city", "特殊1", "南京;苏州", "", 2, "南京;苏州;");
+    row("special 1, county", "特殊1", "", "江宁", 3, "");
+    row("special 1, both", "特殊1", "南京;", "江宁", 4, "南京;");
+    row("special 2, city", "特殊2", "南京", "", 1, "南京;");
+    row("special 2, county", "特殊2", "", "江宁", 2, "");
+    row("special 2, both", "特殊2", "南京", "江宁", 3, "南京;");
 }
 
 void TestRuleDlg::specialLevels()
@@ -317,23 +268,21 @@ void TestRuleDlg::refusedInputKeepsWindowAndWritesNothing_data()
     QTest::addColumn<QString>("express");
     QTest::addColumn<QString>("style");
     QTest::addColumn<bool>("province");
-    QTest::addColumn<QString>("adr");
     QTest::addColumn<QStringList>("row1");
     QTest::addColumn<QString>("message");
-
     const QStringList row = {"1000", "1000", "8", "500", "2"};
+    const QString fields = QStringLiteral("操作失败，请检查字段!");
     QTest::newRow("no company") << ""
-                                << "普通" << true << "" << row << "操作失败，请检查字段!!";
-    QTest::newRow("no province") << kExpress << "普通" << false << "" << row << "操作失败，请检查字段!";
+                                << "普通" << true << row << fields + "!";
+    QTest::newRow("no province") << kExpress << "普通" << false << row << fields;
     QTest::newRow("row 1 incomplete")
-        << kExpress << "普通" << true << "" << QStringList{"1000", "1000", "", "500", "2"}
-        << "操作失败，请检查字段!";
-    QTest::newRow("special 1 without address")
-        << kExpress << "特殊1" << true << "" << row << "操作失败，请检查字段!";
+        << kExpress << "普通" << true << QStringList{"1000", "1000", "", "500", "2"} << fields;
+    QTest::newRow("special 1 without address") << kExpress << "特殊1" << true << row << fields;
     QTest::newRow("special 2 without city and county")
-        << kExpress << "特殊2" << true << "" << row << "市县不能同时为空!";
-    QTest::newRow("step weight 00") << kExpress << "普通" << true << ""
-                                    << QStringList{"1000", "1000", "8", "00", "2"} << "请输入大于0的数!";
+        << kExpress << "特殊2" << true << row << QStringLiteral("市县不能同时为空!");
+    QTest::newRow("step weight 00") << kExpress << "普通" << true
+                                    << QStringList{"1000", "1000", "8", "00", "2"}
+                                    << QStringLiteral("请输入大于0的数!");
 }
 
 void TestRuleDlg::refusedInputKeepsWindowAndWritesNothing()
@@ -341,7 +290,6 @@ void TestRuleDlg::refusedInputKeepsWindowAndWritesNothing()
     QFETCH(QString, express);
     QFETCH(QString, style);
     QFETCH(bool, province);
-    QFETCH(QString, adr);
     QFETCH(QStringList, row1);
     QFETCH(QString, message);
     const int page = style == "普通" ? 0 : style == "特殊1" ? 1 : 2;
@@ -351,7 +299,6 @@ void TestRuleDlg::refusedInputKeepsWindowAndWritesNothing()
     if (province) {
         chooseProvinces(page, {"江苏省"});
     }
-    box("EditAdr")->setText(adr);
     fillRow(suffixes[page], 1, row1);
     click("BtnRuleDecide");
 
@@ -421,14 +368,8 @@ void TestRuleDlg::changingSpecialRule()
 
 void TestRuleDlg::failedWriteLeavesOldRule()
 {
-    RuleRow old;
-    old.table = "rule";
-    old.express = kExpress;
-    old.province = "江苏省";
-    old.ruleIndex = "2013-01-01-00-00-00";
-    QVERIFY(m_db->add(old));
-    QSqlQuery query(m_db->db());
-    QVERIFY(query.exec("create trigger no_second before insert on rule when new.StartWeight > 0 "
+    QVERIFY(m_db->add(kOldRule));
+    QVERIFY(m_db->exec("create trigger no_second before insert on rule when new.StartWeight > 0 "
                        "begin select raise(abort, 'disk full'); end"));
 
     m_dlg->setRuleOwner(kExpress, "普通");
@@ -440,7 +381,7 @@ void TestRuleDlg::failedWriteLeavesOldRule()
     QCOMPARE(m_prompter.messages.size(), 1);
     QVERIFY(m_prompter.messages.at(0).startsWith("保存邮资规则失败："));
     QVERIFY(m_dlg->isVisible());
-    QCOMPARE(m_db->count("select count(*) from rule where RuleIndex = ?", {old.ruleIndex}), 1);
+    QCOMPARE(m_db->count("select count(*) from rule where RuleIndex = ?", {kOldRule.ruleIndex}), 1);
     QCOMPARE(m_db->count("select count(*) from rule"), 1);
     QCOMPARE(m_db->count("select count(*) from SndStyle_Form"), 0);
 }
