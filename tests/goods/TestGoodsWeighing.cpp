@@ -75,10 +75,10 @@ void TestGoodsWeighing::lookup_data()
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QString>("scan"); // a statement whose single value is the scanned text
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("variant");
     const auto row = [](const char* tag, const QStringList& setup, const char* scan, const char* name = "",
-                        const char* spec = "") {
-        QTest::newRow(tag) << setup << u(scan) << u(name) << u(spec);
+                        const char* variant = "") {
+        QTest::newRow(tag) << setup << u(scan) << u(name) << u(variant);
     };
     const QStringList heads = {
         "insert into G_Goods_GoodsList (GoodsID, GoodsName, Weight, BarCode, bMultiSpec) "
@@ -112,7 +112,7 @@ void TestGoodsWeighing::lookup()
     QFETCH(QStringList, setup);
     QFETCH(QString, scan);
     QFETCH(QString, name);
-    QFETCH(QString, spec);
+    QFETCH(QString, variant);
 
     Rig rig;
     MAKE_SHOP(rig);
@@ -132,8 +132,8 @@ void TestGoodsWeighing::lookup()
         QCOMPARE(rig.sounds.played, QStringList{"False.wav"});
         QCOMPARE(rig.view.focused, QStringLiteral("none"));
     } else {
-        QCOMPARE(rig.view.spec, spec);
-        QCOMPARE(rig.view.lines.mid(0, 2), (QStringList{u("商品名称：") + name, u("商品规格：") + spec}));
+        QCOMPARE(rig.view.spec, variant);
+        QCOMPARE(rig.view.lines.mid(0, 2), (QStringList{u("商品名称：") + name, u("商品规格：") + variant}));
     }
     QCOMPARE(rig.shop.writes(), 0);
 }
@@ -202,16 +202,16 @@ void TestGoodsWeighing::weighing_data()
 {
     QTest::addColumn<QString>("goods");
     QTest::addColumn<QString>("code"); // a variant code after the goods' barcode
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("variant");
     QTest::addColumn<QString>("weight");
     QTest::addColumn<bool>("answer"); // to the question whether to replace a stored weight
     // The outcome line after the time, "#" standing for the barcode; empty for none.
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("writes");
-    const auto row = [](const char* tag, const char* goods, const char* code, const char* spec,
+    const auto row = [](const char* tag, const char* goods, const char* code, const char* variant,
                         const char* weight, bool answer, const char* line, const char* stored, int writes) {
-        QTest::newRow(tag) << u(goods) << u(code) << u(spec) << u(weight) << answer << u(line) << u(stored)
+        QTest::newRow(tag) << u(goods) << u(code) << u(variant) << u(weight) << answer << u(line) << u(stored)
                            << writes;
     };
     const char* changed = " : # : 商品重量信息更改成功!";
@@ -229,7 +229,7 @@ void TestGoodsWeighing::weighing()
 {
     QFETCH(QString, goods);
     QFETCH(QString, code);
-    QFETCH(QString, spec);
+    QFETCH(QString, variant);
     QFETCH(QString, weight);
     QFETCH(bool, answer);
     QFETCH(QString, line);
@@ -248,7 +248,7 @@ void TestGoodsWeighing::weighing()
     QCOMPARE(rig.shop.weight(goods), stored);
     QCOMPARE(rig.view.goodWeightText, stored);
     QCOMPARE(rig.shop.writes(), writes);
-    QStringList lines = {u("商品名称：") + goods, u("商品规格：") + spec, u("商品重量：") + before};
+    QStringList lines = {u("商品名称：") + goods, u("商品规格：") + variant, u("商品重量：") + before};
     if (!line.isEmpty()) {
         lines.prepend(u("12:00:00") + QString(line).replace(QLatin1Char('#'), barcode));
     }
