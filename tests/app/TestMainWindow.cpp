@@ -2,7 +2,6 @@
 #include "RecordingPrompter.h"
 #include "RecordingSoundPlayer.h"
 
-#include "scale/ScaleTypes.h"
 #include "app/LoginContext.h"
 #include "app/LoginService.h"
 #include "app/ServerRow.h"
@@ -11,6 +10,7 @@
 #include "app/gui/TFunctionsDlg.h"
 #include "app/gui/TLogin.h"
 #include "scale/ScaleReaderHost.h"
+#include "scale/ScaleTypes.h"
 #include "store/DemoOrderData.h"
 #include "store/LocalQuery.h"
 
@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -93,6 +94,7 @@ private slots:
     void closingEndsTheProgram();
     void settingsButtonsOpenTheirDialogs();
     void secondInstanceIsRefused();
+    void longOutcomeKeepsTheWindowWidth();
 };
 
 void TestMainWindow::constructionBeforeLogin()
@@ -265,6 +267,21 @@ void TestMainWindow::secondInstanceIsRefused()
     first.reset();
     SingleInstance third(lockFolder.path());
     QVERIFY(third.acquire());
+}
+
+void TestMainWindow::longOutcomeKeepsTheWindowWidth()
+{
+    StationFixture f;
+    f.logInAndShow();
+    const int width = f.main->width();
+    const QString scan = QStringLiteral("YT") + QString(58, QLatin1Char('8'));
+    f.find<QLineEdit>("Edit2")->setText(QStringLiteral("1.25"));
+    auto* waybill = f.find<QLineEdit>("Edit1");
+    waybill->setText(scan);
+    QTest::keyClick(waybill, Qt::Key_Return);
+    QCOMPARE(f.find<QLabel>("LabelOutcome")->text(), QStringLiteral("单号不存在  ") + scan);
+    QTest::qWait(50); // the layout takes in the new text
+    QCOMPARE(f.main->width(), width);
 }
 
 QTEST_MAIN(TestMainWindow)
