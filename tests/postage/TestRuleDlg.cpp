@@ -29,6 +29,8 @@ private slots:
     void startLabelsFollowEndWeights();
     void regionsCheckTheirProvinces();
     void cityBoxNeedsProvince();
+    void provincePanelKeepsTheWindowSize_data();
+    void provincePanelKeepsTheWindowSize();
 
     void normalSaveForThreeProvincesWithOneDeclined();
     void specialLevels_data();
@@ -459,6 +461,37 @@ void TestRuleDlg::savesInOneSecondGetTheirOwnRuleIndex()
     }
     QCOMPARE(m_db->count("select count(distinct RuleIndex) from rule"), 2);
     QCOMPARE(m_db->count("select count(*) from rule where RuleIndex = '2014-01-06-09-00-01'"), 1);
+}
+
+void TestRuleDlg::provincePanelKeepsTheWindowSize_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("provinceBox");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("normal") << "普通"
+                            << "EditProvince"
+                            << "Panel1";
+    QTest::newRow("special 1") << "特殊1"
+                               << "EditProvince1"
+                               << "Panel2";
+    QTest::newRow("special 2") << "特殊2"
+                               << "EditProvince2"
+                               << "Panel3";
+}
+
+void TestRuleDlg::provincePanelKeepsTheWindowSize()
+{
+    QFETCH(QString, style);
+    QFETCH(QString, provinceBox);
+    QFETCH(QString, panel);
+    m_dlg->showOnlyPage(PostageStyle::fromName(style));
+    QTest::qWait(20);
+    const QSize before = m_dlg->size();
+    QTest::mouseClick(box(provinceBox), Qt::LeftButton);
+    QVERIFY(m_dlg->findChild<QWidget*>(panel)->isVisible());
+    QTest::qWait(20); // the layout takes in the panel
+    QCOMPARE(m_dlg->size(), before);
+    QVERIFY(m_dlg->findChild<QPushButton*>("BtnRuleDecide")->isVisible());
 }
 
 QTEST_MAIN(TestRuleDlg)

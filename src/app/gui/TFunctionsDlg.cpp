@@ -18,6 +18,7 @@
 #include "app/gui/WeightBoxesView.h"
 #include "base/Prompter.h"
 #include "base/SoundPlayer.h"
+#include "base/gui/WindowFit.h"
 #include "goods/gui/GoodsTab.h"
 #include "postage/gui/TSndStyleDlg.h"
 #include "query/gui/QueryTab.h"
@@ -153,6 +154,10 @@ void TFunctionsDlg::loadSettings()
 void TFunctionsDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Until someone moves it, the window is kept within the screen, title bar included.
+    if (!testAttribute(Qt::WA_Moved)) {
+        WindowFit::fitToScreen(*this);
+    }
     if (!event->spontaneous()) {
         FormShow();
     }

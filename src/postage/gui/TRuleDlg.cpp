@@ -2,6 +2,7 @@
 #include "ui_TRuleDlg.h"
 
 #include "base/Prompter.h"
+#include "base/gui/WindowFit.h"
 #include "postage/PostageRegions.h"
 #include "postage/PostageText.h"
 #include "postage/RuleSave.h"
@@ -10,6 +11,7 @@
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStackedWidget>
 
 namespace {
 
@@ -104,6 +106,8 @@ void TRuleDlg::setUpPage(int index, const QString& rowSuffix, QLineEdit* provinc
     Page& page = m_pages[index];
     page.province = province;
     page.panel = panel;
+    page.stack = qobject_cast<QStackedWidget*>(panel->parentWidget());
+    Q_ASSERT(page.stack);
     page.regions = regions;
     page.provinces = provinces;
     province->installEventFilter(this);
@@ -165,9 +169,22 @@ bool TRuleDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+void TRuleDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred over a main window near the top of a small screen, the title bar would be off it.
+    WindowFit::keepOnScreen(*this);
+}
+
 void TRuleDlg::EditProvinceOnClick(int page)
 {
-    m_pages[page].panel->show();
+    showPanel(page, true);
+}
+
+void TRuleDlg::showPanel(int page, bool shown)
+{
+    const Page& p = m_pages[page];
+    p.stack->setCurrentIndex(shown ? p.stack->indexOf(p.panel) : 0);
 }
 
 void TRuleDlg::PanelOkClick(int page)
@@ -180,12 +197,12 @@ void TRuleDlg::PanelOkClick(int page)
         }
     }
     p.province->setText(PostageText::listText(checked));
-    p.panel->hide();
+    showPanel(page, false);
 }
 
 void TRuleDlg::PanelCancelClick(int page)
 {
-    m_pages[page].panel->hide();
+    showPanel(page, false);
 }
 
 void TRuleDlg::SelectAllClick(int page)
@@ -289,7 +306,7 @@ void TRuleDlg::ResetRule()
 {
     for (int page = 0; page < 3; ++page) {
         ClearPage(page);
-        m_pages[page].panel->hide();
+        showPanel(page, false);
     }
     m_ui->EditAdr->clear();
     // A rule opened for change and then cancelled must not be replaced by the next new rule.
