@@ -95,6 +95,7 @@ private slots:
     void settingsButtonsOpenTheirDialogs();
     void secondInstanceIsRefused();
     void longOutcomeKeepsTheWindowWidth();
+    void tabFollowsTheScanTab();
 };
 
 void TestMainWindow::constructionBeforeLogin()
@@ -282,6 +283,20 @@ void TestMainWindow::longOutcomeKeepsTheWindowWidth()
     QCOMPARE(f.find<QLabel>("LabelOutcome")->text(), QStringLiteral("单号不存在  ") + scan);
     QTest::qWait(50); // the layout takes in the new text
     QCOMPARE(f.main->width(), width);
+}
+
+void TestMainWindow::tabFollowsTheScanTab()
+{
+    // Weight, waybill, ship button, as on the screen; the postage box, the options and the staff
+    // boxes take no focus from Tab.
+    StationFixture f;
+    f.logInAndShow();
+    QStringList walked{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(walked, (QStringList{"Edit2", "Edit1", "Button1", "qt_tabwidget_tabbar", "Edit2"}));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 
@@ -138,6 +139,14 @@ void TRuleDlg::setUpPage(int index, const QString& rowSuffix, QLineEdit* provinc
 void TRuleDlg::connectPage(int index)
 {
     const Page& page = m_pages[index];
+    // The keys that open a drop-down list open the province panel too.
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+          QKeySequence(Qt::Key_F4), QKeySequence(Qt::AltModifier | Qt::Key_Down)}) {
+        auto* shortcut = new QShortcut(key, page.province);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, index] { EditProvinceOnClick(index); });
+    }
     connect(page.regions, &QListWidget::itemChanged, this,
             [this, index](QListWidgetItem* item) { CheckListBoxRegionClick(index, item); });
     for (int row = 0; row < kBracketRows; ++row) {
@@ -179,6 +188,11 @@ void TRuleDlg::showEvent(QShowEvent* event)
 void TRuleDlg::EditProvinceOnClick(int page)
 {
     showPanel(page, true);
+    QListWidget* regions = m_pages[page].regions;
+    if (regions->currentRow() < 0) {
+        regions->setCurrentRow(0);
+    }
+    regions->setFocus();
 }
 
 void TRuleDlg::showPanel(int page, bool shown)
@@ -198,11 +212,13 @@ void TRuleDlg::PanelOkClick(int page)
     }
     p.province->setText(PostageText::listText(checked));
     showPanel(page, false);
+    p.province->setFocus();
 }
 
 void TRuleDlg::PanelCancelClick(int page)
 {
     showPanel(page, false);
+    m_pages[page].province->setFocus();
 }
 
 void TRuleDlg::SelectAllClick(int page)
