@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
-// Real message boxes over a window: plain messages with one button, questions with OK and Cancel
-// titled "Zelvo".
+// Real message boxes over a window, titled "Zelvo": plain messages with one button (a warning, or
+// an information for a success), questions with OK and Cancel.
 class MessageBoxPrompter : public Prompter
 {
 public:
@@ -15,6 +15,7 @@ public:
     {
     }
     void inform(const QString& text) override;
+    void tell(const QString& text) override;
     bool ask(const QString& text) override;
 
 private:

@@ -88,7 +88,11 @@ bool TLoginSetDlg::saveTyped(Prompter& prompter)
         return false;
     }
     const ConnectionSettings::Result result = ConnectionSettings::save(m_stores.loginDb(), typedValues());
-    prompter.inform(result.message);
     m_keepTyped = result.outcome != ConnectionSettings::Outcome::Saved;
+    if (m_keepTyped) {
+        prompter.inform(result.message);
+    } else {
+        prompter.tell(result.message);
+    }
     return !m_keepTyped;
 }
