@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -96,6 +97,8 @@ private slots:
     void secondInstanceIsRefused();
     void longOutcomeKeepsTheWindowWidth();
     void tabFollowsTheScanTab();
+    void weightBoxesShowTheScaleStateWhole_data();
+    void weightBoxesShowTheScaleStateWhole();
 };
 
 void TestMainWindow::constructionBeforeLogin()
@@ -297,6 +300,40 @@ void TestMainWindow::tabFollowsTheScanTab()
         walked << QApplication::focusWidget()->objectName();
     }
     QCOMPARE(walked, (QStringList{"Edit2", "Edit1", "Button1", "qt_tabwidget_tabbar", "Edit2"}));
+}
+
+void TestMainWindow::weightBoxesShowTheScaleStateWhole_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("scan, not connected") << "Edit2" << 0 << "电子秤未连接";
+    QTest::newRow("scan, unplugged") << "Edit2" << 0 << "串口线已拔出";
+    QTest::newRow("goods, not connected") << "Edit4" << 1 << "电子秤未连接";
+    QTest::newRow("goods, unplugged") << "Edit4" << 1 << "串口线已拔出";
+}
+
+void TestMainWindow::weightBoxesShowTheScaleStateWhole()
+{
+    QFETCH(QString, box);
+    QFETCH(int, tab);
+    QFETCH(QString, text);
+    StationFixture f;
+    f.logInAndShow();
+    const int width = f.main->width();
+    f.find<QTabWidget>("PageControl1")->setCurrentIndex(tab);
+    auto* weight = f.find<QLineEdit>(qPrintable(box));
+    weight->setText(text);
+    QTest::qWait(20);
+    // The room a line edit leaves for its text: inside its frame, 2 pixels off each side.
+    const int room = weight->contentsRect().width() - weight->textMargins().left() -
+                     weight->textMargins().right() -
+                     2 * weight->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+    QVERIFY2(weight->fontMetrics().horizontalAdvance(text) <= room,
+             qPrintable(QStringLiteral("%1 px of text in %2 px")
+                            .arg(weight->fontMetrics().horizontalAdvance(text))
+                            .arg(room)));
+    QCOMPARE(f.main->width(), width);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -4,6 +4,10 @@
 #include "goods/GoodsInputRules.h"
 #include "goods/GoodsWeighing.h"
 
+#include "base/Texts.h"
+#include "base/gui/BoxWidth.h"
+#include "scale/TComThread.h"
+
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
@@ -34,6 +38,9 @@ GoodsTab::GoodsTab(QWidget* parent)
     , m_ui(std::make_unique<Ui::GoodsTab>())
 {
     m_ui->setupUi(this);
+    // The weight box shows the scale's state in words, at its large font.
+    m_ui->Edit4->setMinimumWidth(lineEditWidthFor(
+        *m_ui->Edit4, {QString::fromUtf8(Texts::kScaleNotConnected), TComThread::unpluggedText()}));
     m_ui->Count->lineEdit()->setMaxLength(5);
     m_ui->Edit5->setValidator(new UpperCaseValidator(m_ui->Edit5));
     // The sample count takes keys through the combo box, which hands what it does not use to its

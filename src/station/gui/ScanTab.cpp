@@ -3,6 +3,9 @@
 #include "base/Texts.h"
 #include "ui_ScanTab.h"
 
+#include "base/gui/BoxWidth.h"
+#include "scale/TComThread.h"
+
 #include "app/LoginContext.h"
 #include "app/StationStores.h"
 #include "base/Prompter.h"
@@ -96,6 +99,9 @@ ScanTab::ScanTab(QWidget* parent)
     , m_ui(std::make_unique<Ui::ScanTab>())
 {
     m_ui->setupUi(this);
+    // The weight box shows the scale's state in words, at its large font.
+    m_ui->Edit2->setMinimumWidth(lineEditWidthFor(
+        *m_ui->Edit2, {QString::fromUtf8(Texts::kScaleNotConnected), TComThread::unpluggedText()}));
     m_ui->Edit1->setFocus();
     m_ui->Picker->setEnabled(false);
     for (QLineEdit* box : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3}) {
