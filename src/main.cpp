@@ -1,20 +1,27 @@
 #include "app/DataFolder.h"
 #include "app/SingleInstance.h"
+#include "app/gui/MessageBoxPrompter.h"
 #include "app/gui/StationWindows.h"
 #include "app/gui/TLogin.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelvo"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own buttons and dialogs ("确定", "取消", the save dialog) speak the program's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
     SingleInstance instance;
     if (!instance.acquire()) {
-        QMessageBox::information(nullptr, QStringLiteral("Zelvo"), QStringLiteral("程序已运行！"));
+        MessageBoxPrompter().tell(QStringLiteral("程序已运行！"));
         return 0;
     }
 

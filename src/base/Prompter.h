@@ -8,8 +8,10 @@ class Prompter
 {
 public:
     virtual ~Prompter() = default;
-    // A plain message with one button.
+    // A plain message with one button: most are refusals and errors.
     virtual void inform(const QString& text) = 0;
+    // A plain note that something went well, with one button.
+    virtual void tell(const QString& text) { inform(text); }
     // A question with OK and Cancel, titled "Zelvo"; true for OK. Cancel is the default: a
     // scanner's Enter arriving meanwhile never answers yes.
     virtual bool ask(const QString& text) = 0;

@@ -290,7 +290,7 @@ RuleSaveOutcome saveNormal(QSqlDatabase& db, const RuleDraft& draft, const QVect
             return RuleSaveOutcome::Failed;
         }
     }
-    prompter.inform(QStringLiteral("操作成功!"));
+    prompter.tell(QStringLiteral("操作成功!"));
     return RuleSaveOutcome::Saved;
 }
 
@@ -343,7 +343,7 @@ RuleSaveOutcome saveSpecial(QSqlDatabase& db, RuleStyle style, const RuleDraft& 
         writer.beginFailed();
         return RuleSaveOutcome::Failed;
     }
-    prompter.inform(QStringLiteral("操作成功!"));
+    prompter.tell(QStringLiteral("操作成功!"));
     return RuleSaveOutcome::Saved;
 }
 

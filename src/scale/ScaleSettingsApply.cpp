@@ -71,7 +71,7 @@ bool apply(const ScaleChoice& choice, ScaleState& state, StationSettings& settin
         state.scaleRange = values->range;
         state.baudRate = values->baudRate;
     }
-    prompter.inform(QStringLiteral("电子秤配置修改成功!"));
+    prompter.tell(QStringLiteral("电子秤配置修改成功!"));
 
     // At most one reader: the old one has ended before anything else happens.
     host.stopAndWait();

@@ -233,9 +233,11 @@ void TestLoginWindow::connectionSettingsDialog()
     const ServerSettings before = *ServerRow::read(f.demo.loginDb());
     QSignalSpy closed(f.window.get(), &TLogin::closed);
 
-    auto answer = [&](const QString& ip, const QString& pw, const char* button) {
-        QTimer::singleShot(0, &dialog, [&dialog, ip, pw, button] {
-            QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("SserverIp"))->text().isEmpty(), false);
+    // Each opening shows the stored values, or those typed when the last OK was refused.
+    auto answer = [&](const QStringList& shown, const QString& ip, const QString& pw, const char* button) {
+        QTimer::singleShot(0, &dialog, [&dialog, shown, ip, pw, button] {
+            QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("SserverIp"))->text(), shown.at(0));
+            QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("Spsw"))->text(), shown.at(1));
             QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("Spsw"))->echoMode(), QLineEdit::Password);
             dialog.findChild<QLineEdit*>(QStringLiteral("SserverIp"))->setText(ip);
             dialog.findChild<QLineEdit*>(QStringLiteral("Spsw"))->setText(pw);
@@ -244,17 +246,18 @@ void TestLoginWindow::connectionSettingsDialog()
         f.click("Setting");
     };
 
-    answer(QStringLiteral("10.0.0.9"), QStringLiteral("x"), "SsettingCancel");
+    const QStringList stored = {before.serverIp, before.passWord};
+    answer(stored, QStringLiteral("10.0.0.9"), QStringLiteral("x"), "SsettingCancel");
     QCOMPARE(ServerRow::read(f.demo.loginDb())->serverIp, before.serverIp);
     QCOMPARE(closed.count(), 0);
 
-    answer(QString(), QStringLiteral("x"), "SsettingDecide");
+    answer(stored, QString(), QStringLiteral("x"), "SsettingDecide");
     QCOMPARE(f.prompter.messages.takeLast(), QStringLiteral("输入不能为空!"));
     QCOMPARE(ServerRow::read(f.demo.loginDb())->serverIp, before.serverIp);
     QCOMPARE(closed.count(), 0);
     QVERIFY(!f.context.loginWindowClosed);
 
-    answer(QStringLiteral("10.0.0.9,1433"), QString(), "SsettingDecide");
+    answer({QString(), QStringLiteral("x")}, QStringLiteral("10.0.0.9,1433"), QString(), "SsettingDecide");
     QCOMPARE(f.prompter.messages.takeLast(), QStringLiteral("数据库配置修改成功,请退出重新启动程序!"));
     const ServerSettings after = *ServerRow::read(f.demo.loginDb());
     QCOMPARE(after.serverIp, QStringLiteral("10.0.0.9,1433"));

@@ -18,9 +18,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -87,6 +89,10 @@ private slots:
     void closingEndsTheProgram();
     void settingsButtonsOpenTheirDialogs();
     void secondInstanceIsRefused();
+    void longOutcomeKeepsTheWindowWidth();
+    void tabFollowsTheScanTab();
+    void weightBoxesShowTheScaleStateWhole_data();
+    void weightBoxesShowTheScaleStateWhole();
 };
 
 void TestMainWindow::constructionBeforeLogin()
@@ -271,6 +277,69 @@ void TestMainWindow::secondInstanceIsRefused()
     first.reset();
     SingleInstance third(lockFolder.path());
     QVERIFY(third.acquire());
+}
+
+void TestMainWindow::longOutcomeKeepsTheWindowWidth()
+{
+    StationFixture f;
+    f.logInAndShow();
+    const int width = f.main->width();
+    const QString scan = QStringLiteral("YT") + QString(58, QLatin1Char('8'));
+    f.find<QLineEdit>("Edit2")->setText(QStringLiteral("1.25"));
+    auto* waybill = f.find<QLineEdit>("Edit1");
+    waybill->setText(scan);
+    QTest::keyClick(waybill, Qt::Key_Return);
+    QCOMPARE(f.find<QLabel>("LabelOutcome")->text(), QStringLiteral("单号不存在  ") + scan);
+    QTest::qWait(50); // the layout takes in the new text
+    QCOMPARE(f.main->width(), width);
+}
+
+void TestMainWindow::tabFollowsTheScanTab()
+{
+    // Weight, waybill, ship button, as on the screen; the postage box, the options and the staff
+    // boxes take no focus from Tab.
+    StationFixture f;
+    f.logInAndShow();
+    QStringList walked{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(walked, (QStringList{"Edit2", "Edit1", "Button1", "qt_tabwidget_tabbar", "Edit2"}));
+}
+
+void TestMainWindow::weightBoxesShowTheScaleStateWhole_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("scan, not connected") << "Edit2" << 0 << "电子秤未连接";
+    QTest::newRow("scan, unplugged") << "Edit2" << 0 << "串口线已拔出";
+    QTest::newRow("goods, not connected") << "Edit4" << 1 << "电子秤未连接";
+    QTest::newRow("goods, unplugged") << "Edit4" << 1 << "串口线已拔出";
+}
+
+void TestMainWindow::weightBoxesShowTheScaleStateWhole()
+{
+    QFETCH(QString, box);
+    QFETCH(int, tab);
+    QFETCH(QString, text);
+    StationFixture f;
+    f.logInAndShow();
+    const int width = f.main->width();
+    f.find<QTabWidget>("PageControl1")->setCurrentIndex(tab);
+    auto* weight = f.find<QLineEdit>(qPrintable(box));
+    weight->setText(text);
+    QTest::qWait(20);
+    // The room a line edit leaves for its text: inside its frame, 2 pixels off each side.
+    const int room = weight->contentsRect().width() - weight->textMargins().left() -
+                     weight->textMargins().right() -
+                     2 * weight->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+    QVERIFY2(weight->fontMetrics().horizontalAdvance(text) <= room,
+             qPrintable(QStringLiteral("%1 px of text in %2 px")
+                            .arg(weight->fontMetrics().horizontalAdvance(text))
+                            .arg(room)));
+    QCOMPARE(f.main->width(), width);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -5,6 +5,7 @@
 #include "postage/RuleSave.h"
 #include "postage/gui/TRuleDlg.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -30,6 +31,10 @@ private slots:
     void startLabelsFollowEndWeights();
     void regionsCheckTheirProvinces();
     void cityBoxNeedsProvince();
+    void provincePanelKeepsTheWindowSize_data();
+    void provincePanelKeepsTheWindowSize();
+    void provincePanelByKeyboard_data();
+    void provincePanelByKeyboard();
 
     void normalSaveForThreeProvincesWithOneDeclined();
     void specialLevels_data();
@@ -400,6 +405,82 @@ void TestRuleDlg::savesInOneSecondGetTheirOwnRuleIndex()
     }
     QCOMPARE(m_db->count("select count(distinct RuleIndex) from rule"), 2);
     QCOMPARE(m_db->count("select count(*) from rule where RuleIndex = '2014-01-06-09-00-01'"), 1);
+}
+
+void TestRuleDlg::provincePanelKeepsTheWindowSize_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("provinceBox");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("normal") << "普通"
+                            << "EditProvince"
+                            << "Panel1";
+    QTest::newRow("special 1") << "特殊1"
+                               << "EditProvince1"
+                               << "Panel2";
+    QTest::newRow("special 2") << "特殊2"
+                               << "EditProvince2"
+                               << "Panel3";
+}
+
+void TestRuleDlg::provincePanelKeepsTheWindowSize()
+{
+    QFETCH(QString, style);
+    QFETCH(QString, provinceBox);
+    QFETCH(QString, panel);
+    m_dlg->showOnlyPage(PostageStyle::fromName(style));
+    QTest::qWait(20);
+    const QSize before = m_dlg->size();
+    QTest::mouseClick(box(provinceBox), Qt::LeftButton);
+    QVERIFY(m_dlg->findChild<QWidget*>(panel)->isVisible());
+    QTest::qWait(20); // the layout takes in the panel
+    QCOMPARE(m_dlg->size(), before);
+    QVERIFY(m_dlg->findChild<QPushButton*>("BtnRuleDecide")->isVisible());
+}
+
+void TestRuleDlg::provincePanelByKeyboard_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("provinceBox");
+    QTest::addColumn<QString>("regions");
+    QTest::addColumn<QString>("ok");
+    QTest::addColumn<QKeySequence>("key");
+    QTest::newRow("space") << "普通"
+                           << "EditProvince"
+                           << "CheckListBox1"
+                           << "Button1" << QKeySequence(Qt::Key_Space);
+    QTest::newRow("enter") << "特殊1"
+                           << "EditProvince1"
+                           << "CheckListBox3"
+                           << "Button11" << QKeySequence(Qt::Key_Return);
+    QTest::newRow("F4") << "特殊2"
+                        << "EditProvince2"
+                        << "CheckListBox5"
+                        << "BtnOk" << QKeySequence(Qt::Key_F4);
+    QTest::newRow("alt+down") << "普通"
+                              << "EditProvince"
+                              << "CheckListBox1"
+                              << "Button1" << QKeySequence(Qt::AltModifier | Qt::Key_Down);
+}
+
+void TestRuleDlg::provincePanelByKeyboard()
+{
+    QFETCH(QString, style);
+    QFETCH(QString, provinceBox);
+    QFETCH(QString, regions);
+    QFETCH(QString, ok);
+    QFETCH(QKeySequence, key);
+    m_dlg->showOnlyPage(PostageStyle::fromName(style));
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+    box(provinceBox)->setFocus();
+    QTest::keySequence(box(provinceBox), key);
+    // The panel takes the focus; Space ticks the first region, its OK button takes the choice back.
+    QCOMPARE(QApplication::focusWidget(), m_dlg->findChild<QListWidget*>(regions));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(m_dlg->findChild<QPushButton*>(ok), Qt::Key_Space);
+    QCOMPARE(box(provinceBox)->text(), QStringLiteral("上海;江苏省;浙江省;"));
+    QCOMPARE(QApplication::focusWidget(), box(provinceBox));
 }
 
 QTEST_MAIN(TestRuleDlg)

@@ -52,6 +52,11 @@ private:
 
 void MessageBoxPrompter::inform(const QString& text)
 {
+    QMessageBox::warning(m_parent, QStringLiteral("Zelvo"), text);
+}
+
+void MessageBoxPrompter::tell(const QString& text)
+{
     QMessageBox::information(m_parent, QStringLiteral("Zelvo"), text);
 }
 

@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <QWidget>
 
-// Real message boxes over a window: plain messages with one button, questions with OK and Cancel
-// titled "Zelvo". A question's default is Cancel, and what a scanner types into an open question
-// is kept instead of being lost in the box.
+// Real message boxes over a window, titled "Zelvo": plain messages with one button (a warning, or
+// an information for a success), questions with OK and Cancel. A question's default is Cancel, and
+// what a scanner types into an open question is kept instead of being lost in the box.
 class MessageBoxPrompter : public Prompter
 {
 public:
@@ -16,6 +16,7 @@ public:
     {
     }
     void inform(const QString& text) override;
+    void tell(const QString& text) override;
     bool ask(const QString& text) override;
     QString takeTypedDuringQuestion() override;
 

@@ -9,6 +9,7 @@
 #include "app/gui/WeightBoxesView.h"
 #include "base/Prompter.h"
 #include "base/Texts.h"
+#include "base/gui/WindowFit.h"
 #include "goods/gui/GoodsTab.h"
 #include "postage/gui/TSndStyleDlg.h"
 #include "query/gui/QueryTab.h"
@@ -90,6 +91,10 @@ TFunctionsDlg::~TFunctionsDlg()
 void TFunctionsDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Until someone moves it, the window is kept within the screen, title bar included.
+    if (!testAttribute(Qt::WA_Moved)) {
+        WindowFit::fitToScreen(*this);
+    }
     if (!event->spontaneous()) {
         FormShow();
     }

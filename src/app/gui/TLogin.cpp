@@ -186,7 +186,7 @@ void TLogin::CheckDeleteClick()
     m_ui->Username->setCurrentIndex(-1);
     m_ui->Username->setEditText(QString());
     m_ui->PSW->clear();
-    m_session.prompter().inform(QStringLiteral("用户信息删除成功!"));
+    m_session.prompter().tell(QStringLiteral("用户信息删除成功!"));
     m_ui->CheckDelete->setChecked(false);
 }
 

@@ -37,6 +37,12 @@ void TLoginSetDlg::showEvent(QShowEvent* event)
 
 void TLoginSetDlg::FormShow()
 {
+    if (m_keepTyped) {
+        // The operator corrects what was refused rather than typing everything again.
+        m_keepTyped = false;
+        m_ui->SserverIp->setFocus();
+        return;
+    }
     m_shown = {};
     if (m_stores.loginOpen()) {
         m_shown = ServerRow::read(m_stores.loginDb()).value_or(ServerSettings{});
@@ -76,11 +82,17 @@ ServerSettings TLoginSetDlg::typedValues() const
 
 bool TLoginSetDlg::saveTyped(Prompter& prompter)
 {
+    m_keepTyped = true;
     if (!m_stores.loginOpen()) {
         prompter.inform(QString::fromUtf8(Texts::kConfigAccessFailed));
         return false;
     }
     const ConnectionSettings::Result result = ConnectionSettings::save(m_stores.loginDb(), typedValues());
-    prompter.inform(result.message);
-    return result.outcome == ConnectionSettings::Outcome::Saved;
+    m_keepTyped = result.outcome != ConnectionSettings::Outcome::Saved;
+    if (m_keepTyped) {
+        prompter.inform(result.message);
+    } else {
+        prompter.tell(result.message);
+    }
+    return !m_keepTyped;
 }

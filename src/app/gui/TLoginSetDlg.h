@@ -23,7 +23,8 @@ public:
 
     ServerSettings typedValues() const;
     // Stores the typed values after the dialog returned OK. True when they were stored: the
-    // program then ends, so that the next start uses them.
+    // program then ends, so that the next start uses them. Values refused are shown again at the
+    // next opening instead of the stored ones.
     bool saveTyped(Prompter& prompter);
 
 protected:
@@ -36,4 +37,5 @@ private:
     std::unique_ptr<Ui::TLoginSetDlg> m_ui;
     StationStores& m_stores;
     ServerSettings m_shown;
+    bool m_keepTyped = false;
 };

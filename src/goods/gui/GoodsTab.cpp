@@ -6,6 +6,10 @@
 #include "goods/GoodsInputRules.h"
 #include "goods/GoodsWeighing.h"
 
+#include "base/Texts.h"
+#include "base/gui/BoxWidth.h"
+#include "scale/TComThread.h"
+
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
@@ -37,6 +41,9 @@ GoodsTab::GoodsTab(StationSession& session, QWidget* parent)
     , m_session(session)
 {
     m_ui->setupUi(this);
+    // The weight box shows the scale's state in words, at its large font.
+    m_ui->Edit4->setMinimumWidth(lineEditWidthFor(
+        *m_ui->Edit4, {QString::fromUtf8(Texts::kScaleNotConnected), TComThread::unpluggedText()}));
     m_ui->Edit4->setText(QString::fromUtf8(Texts::kScaleNotConnected));
     m_weighing = std::make_unique<GoodsWeighing>(session.orderDb(), *this, *this, session.prompter(),
                                                  session.sounds());

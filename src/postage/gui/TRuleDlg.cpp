@@ -2,6 +2,7 @@
 #include "ui_TRuleDlg.h"
 
 #include "base/Prompter.h"
+#include "base/gui/WindowFit.h"
 #include "postage/PostageRegions.h"
 #include "postage/PostageText.h"
 #include "postage/RuleSave.h"
@@ -9,7 +10,9 @@
 
 #include <QDateTime>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QStackedWidget>
 
 namespace {
 
@@ -104,6 +107,8 @@ void TRuleDlg::setUpPage(int index, const QString& rowSuffix, QLineEdit* provinc
     Page& page = m_pages[index];
     page.province = province;
     page.panel = panel;
+    page.stack = qobject_cast<QStackedWidget*>(panel->parentWidget());
+    Q_ASSERT(page.stack);
     page.regions = regions;
     page.provinces = provinces;
     province->installEventFilter(this);
@@ -134,6 +139,14 @@ void TRuleDlg::setUpPage(int index, const QString& rowSuffix, QLineEdit* provinc
 void TRuleDlg::connectPage(int index)
 {
     const Page& page = m_pages[index];
+    // The keys that open a drop-down list open the province panel too.
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter),
+          QKeySequence(Qt::Key_F4), QKeySequence(Qt::AltModifier | Qt::Key_Down)}) {
+        auto* shortcut = new QShortcut(key, page.province);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, index] { EditProvinceOnClick(index); });
+    }
     connect(page.regions, &QListWidget::itemChanged, this,
             [this, index](QListWidgetItem* item) { CheckListBoxRegionClick(index, item); });
     for (int row = 0; row < kBracketRows; ++row) {
@@ -165,9 +178,27 @@ bool TRuleDlg::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+void TRuleDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Centred over a main window near the top of a small screen, the title bar would be off it.
+    WindowFit::keepOnScreen(*this);
+}
+
 void TRuleDlg::EditProvinceOnClick(int page)
 {
-    m_pages[page].panel->show();
+    showPanel(page, true);
+    QListWidget* regions = m_pages[page].regions;
+    if (regions->currentRow() < 0) {
+        regions->setCurrentRow(0);
+    }
+    regions->setFocus();
+}
+
+void TRuleDlg::showPanel(int page, bool shown)
+{
+    const Page& p = m_pages[page];
+    p.stack->setCurrentIndex(shown ? p.stack->indexOf(p.panel) : 0);
 }
 
 void TRuleDlg::PanelOkClick(int page)
@@ -180,12 +211,14 @@ void TRuleDlg::PanelOkClick(int page)
         }
     }
     p.province->setText(PostageText::listText(checked));
-    p.panel->hide();
+    showPanel(page, false);
+    p.province->setFocus();
 }
 
 void TRuleDlg::PanelCancelClick(int page)
 {
-    m_pages[page].panel->hide();
+    showPanel(page, false);
+    m_pages[page].province->setFocus();
 }
 
 void TRuleDlg::SelectAllClick(int page)
@@ -289,7 +322,7 @@ void TRuleDlg::ResetRule()
 {
     for (int page = 0; page < 3; ++page) {
         ClearPage(page);
-        m_pages[page].panel->hide();
+        showPanel(page, false);
     }
     m_ui->EditAdr->clear();
     // A rule opened for change and then cancelled must not be replaced by the next new rule.

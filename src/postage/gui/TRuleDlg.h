@@ -17,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QFrame;
+class QStackedWidget;
 
 namespace Ui {
 class TRuleDlg;
@@ -50,6 +51,9 @@ private:
     {
         QLineEdit* province = nullptr;
         QFrame* panel = nullptr;
+        // The panel opens in the place of what lies below the province box, so the window keeps its
+        // size.
+        QStackedWidget* stack = nullptr;
         QListWidget* regions = nullptr;
         QListWidget* provinces = nullptr;
         QLineEdit* city = nullptr;
@@ -64,12 +68,14 @@ private:
     };
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     void setUpPage(int index, const QString& rowSuffix, QLineEdit* province, QFrame* panel,
                    QListWidget* regions, QListWidget* provinces);
     void connectPage(int index);
 
     void EditProvinceOnClick(int page);
+    void showPanel(int page, bool shown);
     void PanelOkClick(int page);
     void PanelCancelClick(int page);
     void SelectAllClick(int page);

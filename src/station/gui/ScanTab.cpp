@@ -7,6 +7,8 @@
 #include "base/Prompter.h"
 #include "base/SoundPlayer.h"
 #include "base/Sounds.h"
+#include "base/gui/BoxWidth.h"
+#include "scale/TComThread.h"
 #include "station/ScanInputRules.h"
 #include "station/ShipProcedure.h"
 #include "station/ShipText.h"
@@ -107,14 +109,10 @@ public:
     {
         m_report.reportAbnormal(line);
         m_tab.redrawLog();
-        // "HH:mm:ss : scan : 商品:…kg，包裹:…kg，差:…kg，重量异常!": the weights go under the banner.
-        const QStringList parts = line.split(QStringLiteral(" : "));
-        QString weights = parts.value(2);
-        weights.remove(QStringLiteral("重量异常!"));
-        if (weights.endsWith(QStringLiteral("，"))) {
-            weights.chop(1);
-        }
-        m_tab.showOutcome(ShipOutcome::Abnormal, parts.value(1), weights);
+        // "HH:mm:ss : scan : 商品:…kg，包裹:…kg，差:…kg，重量异常!": the expected and the weighed
+        // weight go on the banner, where they fit on one line.
+        const QStringList weights = line.section(QStringLiteral(" : "), 2).split(QStringLiteral("，"));
+        m_tab.showOutcome(ShipOutcome::Abnormal, QString(), weights.mid(0, 2).join(QStringLiteral("  ")));
     }
 
 private:
@@ -130,6 +128,9 @@ ScanTab::ScanTab(StationSession& session, QWidget* parent)
     , m_sink(std::make_unique<OutcomeSink>(*this, *m_report))
 {
     m_ui->setupUi(this);
+    // The weight box shows the scale's state in words, at its large font.
+    m_ui->Edit2->setMinimumWidth(lineEditWidthFor(
+        *m_ui->Edit2, {QString::fromUtf8(Texts::kScaleNotConnected), TComThread::unpluggedText()}));
     m_ui->Edit1->setFocus();
     m_ui->Edit2->setText(QString::fromUtf8(Texts::kScaleNotConnected));
     m_ui->edtPreWeight->setAlignment(Qt::AlignCenter);
@@ -259,19 +260,11 @@ void ScanTab::showOutcome(ShipOutcome outcome, const QString& scan, const QStrin
 {
     const OutcomeLook look = lookOf(outcome);
     QString text = QString::fromUtf8(look.text);
-    if (!text.isEmpty() && !scan.isEmpty()) {
-        text += QStringLiteral("  ") + scan;
+    const QString after = detail.isEmpty() ? scan : detail;
+    if (!text.isEmpty() && !after.isEmpty()) {
+        text += QStringLiteral("  ") + after;
     }
-    if (detail.isEmpty()) {
-        m_ui->LabelOutcome->setTextFormat(Qt::PlainText);
-        m_ui->LabelOutcome->setText(text);
-    } else {
-        // The reason goes in a smaller second line, so both fit the banner's height.
-        m_ui->LabelOutcome->setTextFormat(Qt::RichText);
-        m_ui->LabelOutcome->setText(text.toHtmlEscaped() +
-                                    QStringLiteral("<br><span style=\"font-size:14pt\">") +
-                                    detail.toHtmlEscaped() + QStringLiteral("</span>"));
-    }
+    m_ui->LabelOutcome->setText(text);
     m_ui->LabelOutcome->setStyleSheet(QString::fromLatin1(look.style));
 }
 

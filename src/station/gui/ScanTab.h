@@ -89,6 +89,7 @@ private:
     void CheckBox4Click(bool checked);
     void CheckBox6Click(bool checked);
     void RememberClick(StationSettings::Staff which, bool checked);
+    // The outcome in large words, followed by the scan or, when given, the detail.
     void showOutcome(ShipOutcome outcome, const QString& scan, const QString& detail = QString());
     // A scan the scanner sent while a question of the run was open: kept in the waybill box for
     // the next run, and said in the log, so that no parcel goes unnoticed.
