@@ -3,9 +3,9 @@
 #include "base/Sounds.h"
 
 #include "base/DateFormats.h"
+#include "base/InputRules.h"
 #include "base/Prompter.h"
 #include "base/SoundPlayer.h"
-#include "goods/GoodsInputRules.h"
 #include "goods/GoodsLogSink.h"
 #include "goods/GoodsLookup.h"
 #include "goods/GoodsView.h"
@@ -167,39 +167,25 @@ void GoodsWeighing::report(const QString& afterTime, bool success)
     m_sounds.play(success ? QString::fromLatin1(Sounds::kSuccess) : QString::fromLatin1(Sounds::kFailure));
 }
 
-bool GoodsWeighing::barcodeKey(QChar key)
+void GoodsWeighing::weightEnter()
 {
-    if (key != QChar(GoodsInputRules::kEnter)) {
-        return true;
+    if (typedWeights() && !m_enterHandled && !m_view.isManualWeightChecked()) {
+        m_sounds.play(QString::fromLatin1(Sounds::kDing));
+        m_view.focusBarcode();
+        m_enterHandled = true;
     }
-    enter();
-    return false;
 }
 
-bool GoodsWeighing::weightKey(QChar key)
+void GoodsWeighing::weightKeyTyped()
 {
-    if (key == QChar(GoodsInputRules::kEnter)) {
-        if (typedWeights() && !m_enterHandled && !m_view.isManualWeightChecked()) {
-            m_sounds.play(QString::fromLatin1(Sounds::kDing));
-            m_view.focusBarcode();
-            m_enterHandled = true;
-        }
-        return false;
-    }
     if (typedWeights()) {
         m_enterHandled = false;
     }
-    return GoodsInputRules::weightKeyAllowed(key, m_view.weightText());
-}
-
-bool GoodsWeighing::countKey(QChar key)
-{
-    return GoodsInputRules::countKeyAllowed(key);
 }
 
 void GoodsWeighing::weightChanged(const QString& text)
 {
-    if (GoodsInputRules::weightStartsIllegally(text)) {
+    if (InputRules::startsIllegally(text)) {
         m_view.setWeightText(QString());
         m_prompter.inform(QStringLiteral("输入非法数据!"));
     }
@@ -207,7 +193,7 @@ void GoodsWeighing::weightChanged(const QString& text)
 
 void GoodsWeighing::countChanged(const QString& text)
 {
-    if (GoodsInputRules::countIsZero(text)) {
+    if (InputRules::isLoneZero(text)) {
         m_prompter.inform(QStringLiteral("首位数字禁止为0!"));
     }
 }

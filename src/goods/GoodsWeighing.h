@@ -1,7 +1,6 @@
 #pragma once
 
 #include "scale/ScaleTypes.h"
-#include <QChar>
 #include <QString>
 #include <QTime>
 
@@ -37,10 +36,10 @@ public:
 
     // Entry: looks the barcode up, shows the goods and stores the weighed unit weight.
     void enter();
-    // Each returns whether the key goes on into its box.
-    bool barcodeKey(QChar key);
-    bool weightKey(QChar key);
-    bool countKey(QChar key);
+    // Enter in the weight box; with typed weights it moves on to the barcode once per weight.
+    void weightEnter();
+    // Any other key typed into the weight box.
+    void weightKeyTyped();
     void weightChanged(const QString& text);
     void countChanged(const QString& text);
     void samplingClicked(bool checked);

@@ -34,7 +34,7 @@ QString openFailure(const QString& label, QSerialPort::SerialPortError error, bo
     return label + QStringLiteral(":无法连接，请检查!");
 }
 
-QString configurationFailure(const QString& step, const QString& systemText, const QString& label)
+QString failureReport(const QString& step, const QString& systemText, const QString& label)
 {
     return QStringLiteral("WARNING:  %1 Failed with the following error: \n%2\nPort: %3\n")
         .arg(step, systemText, label);

@@ -14,8 +14,9 @@ QString portLabel(int portNumber, const QString& device);
 // held by another program or left behind.
 QString openFailure(const QString& label, QSerialPort::SerialPortError error, bool deviceAccessible);
 
-// The report of a configuration step that failed.
-QString configurationFailure(const QString& step, const QString& systemText, const QString& label);
+// The report of a step on the port that failed: a configuration step, or the wait or the read
+// that ended the reader.
+QString failureReport(const QString& step, const QString& systemText, const QString& label);
 
 // The lock file a serial program leaves for this device.
 QString lockFileFor(const QString& device);

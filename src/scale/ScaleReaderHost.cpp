@@ -31,11 +31,13 @@ bool ScaleReaderHost::start(const ReaderConfig& config)
 {
     stopAndWait();
     m_decoder.setSettings({config.scaleTypeIndex, config.portNumber, config.scaleRange});
-    // The scale has been sending all along; its first bytes may be the tail of a frame.
-    m_decoder.resynchronise();
+    // What the old port left unfinished ends here; the new port's first frame is shown.
+    m_decoder.beginStream();
     m_reader = std::make_unique<TComThread>(config);
     connect(m_reader.get(), &TComThread::byteReceived, this, &ScaleReaderHost::onByte);
     connect(m_reader.get(), &TComThread::statusText, this, &ScaleReaderHost::weightText);
+    connect(m_reader.get(), &TComThread::failed, this,
+            [this](const QString& report) { m_prompter.inform(report); });
     const TComThread::OpenResult result = m_reader->begin();
     if (!result.opened) {
         m_prompter.inform(result.failure);

@@ -26,9 +26,10 @@ public:
     ScaleReaderHost(const ScaleReaderHost&) = delete;
     ScaleReaderHost& operator=(const ScaleReaderHost&) = delete;
 
-    // Replaces the reader by a new one for this configuration. Why the port did not open, and
-    // configuration steps that failed, are told through the prompter. Returns whether the port
-    // opened; a reader whose port failed stays in place as one that has ended.
+    // Replaces the reader by a new one for this configuration. Why the port did not open,
+    // configuration steps that failed and the failure that ends a running reader are told through
+    // the prompter. Returns whether the port opened; a reader whose port failed stays in place as
+    // one that has ended.
     bool start(const ReaderConfig& config);
     // Stops the reader, waits for its end and forgets it.
     void stopAndWait();

@@ -2,9 +2,9 @@
 
 #include "base/Texts.h"
 
+#include "base/InputRules.h"
 #include "base/Prompter.h"
 #include "scale/ComDeviceMap.h"
-#include "scale/ScaleInputRules.h"
 #include "scale/ScaleReaderHost.h"
 #include "scale/ScaleSettingsStore.h"
 #include "scale/ScaleView.h"
@@ -37,11 +37,11 @@ void startAtShow(const ScaleState& state, QSqlDatabase& loginDb, ScaleReaderHost
 bool apply(const ScaleChoice& choice, ScaleState& state, StationSettings& settings, QSqlDatabase& loginDb,
            ScaleReaderHost& host, ScaleView& view, Prompter& prompter)
 {
-    if (!ScaleInputRules::isLegalRange(choice.range)) {
+    if (!InputRules::isLegalRange(choice.range)) {
         prompter.inform(QStringLiteral("输入的量程数据非法，请重新输入!"));
         return false;
     }
-    if (!ScaleInputRules::isLegalBaudRate(choice.baudRate)) {
+    if (!InputRules::isLegalBaudRate(choice.baudRate)) {
         prompter.inform(QStringLiteral("输入的波特率数据非法，请重新输入!"));
         return false;
     }

@@ -15,7 +15,6 @@ constexpr int SilenceMs = 800;
 // The longest the loop blocks before it looks at a stop request again.
 constexpr int SliceMs = 50;
 constexpr int HandOverSliceMs = 20;
-constexpr qint64 QueueSize = 1024;
 
 std::optional<QSerialPort::Parity> parityFor(char parity)
 {
@@ -56,10 +55,11 @@ std::optional<QSerialPort::StopBits> stopBitsFor(int stopBits)
 // reported and the later ones are skipped.
 QStringList configure(QSerialPort& port, const ReaderConfig& config, const QString& label)
 {
-    // The nearest Qt has to the driver's queue sizes is the size of its own read buffer.
-    port.setReadBufferSize(QueueSize);
+    // The bytes wait in the driver's queue and are read one at a time; Qt holds only the byte
+    // after the one being handed over.
+    port.setReadBufferSize(1);
     auto failed = [&](const char* step, const QString& text) {
-        return QStringList{PortMessages::configurationFailure(QString::fromLatin1(step), text, label)};
+        return QStringList{PortMessages::failureReport(QString::fromLatin1(step), text, label)};
     };
     auto invalid = [](const QString& what) { return QStringLiteral("参数无效: ") + what; };
 
@@ -194,20 +194,9 @@ void TComThread::run()
         }
         const int slice = static_cast<int>(std::clamp<qint64>(silence.remainingTime(), 1, SliceMs));
         if (port.bytesAvailable() > 0 || port.waitForReadyRead(isSuspended() ? SliceMs : slice)) {
-            while (!isStopRequested() && port.bytesAvailable() > 0) {
-                char byte = 0;
-                if (!port.getChar(&byte)) {
-                    waitWhileSuspended();
-                    postStatus(readErrorText());
-                    requestStop();
-                    break;
-                }
-                if (isSuspended()) {
-                    continue;
-                }
-                if (!handOver(byte)) {
-                    break;
-                }
+            if (!receive(port)) {
+                fail(port, "read()", label, readErrorText());
+                break;
             }
             // The wait for the next bytes starts once these have been handed over.
             silence.setRemainingTime(SilenceMs);
@@ -224,11 +213,57 @@ void TComThread::run()
             }
             continue;
         }
-        // The device went away (a pulled USB adapter, the far end of the line closed).
-        waitWhileSuspended();
-        postStatus(unpluggedText());
-        requestStop();
+        // The device went away while we waited (a pulled USB adapter, the far end of the line
+        // closed).
+        fail(port, "waitForReadyRead()", label, unpluggedText());
+        break;
     }
+}
+
+bool TComThread::receive(QSerialPort& port)
+{
+    while (!isStopRequested() && port.bytesAvailable() > 0) {
+        char byte = 0;
+        if (!port.getChar(&byte)) {
+            return false;
+        }
+        // The next byte is read before this one is handed over: while it comes, the scale is in
+        // the midst of sending, and a line that fails now fails a read.
+        const bool more = port.waitForReadyRead(0);
+        const auto error = port.error();
+        const bool failed = !more && error != QSerialPort::TimeoutError && error != QSerialPort::NoError;
+        if (!failed) {
+            port.clearError();
+        }
+        // While suspended the port is drained, but what arrives is dropped.
+        if (!isSuspended() && !handOver(byte)) {
+            return true;
+        }
+        if (failed) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TComThread::fail(const QSerialPort& port, const char* step, const QString& label, const QString& text)
+{
+    // The operator's typed weight stays on screen; the failure shows once scale weights return.
+    waitWhileSuspended();
+    // A reader being replaced or ended meanwhile has nobody left to tell.
+    if (isStopRequested()) {
+        return;
+    }
+    // Stopped at once, so the failure is told once, and no suspend or resume comes after it.
+    requestStop();
+    const QString report = PortMessages::failureReport(QString::fromLatin1(step), port.errorString(), label);
+    QMetaObject::invokeMethod(
+        this,
+        [this, report, text] {
+            emit failed(report);
+            emit statusText(text);
+        },
+        Qt::QueuedConnection);
 }
 
 void TComThread::waitWhileSuspended()

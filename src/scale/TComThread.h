@@ -9,8 +9,11 @@
 
 #include <atomic>
 
+class QSerialPort;
+
 // The scale reader: a worker thread that opens and configures the serial port, waits for bytes
-// and hands each one to the window thread, reading the next only after that byte was handled.
+// and hands each one to the window thread, handing over the next only after that byte was
+// handled.
 // It never sends to the scale and never touches a widget: what it has to show comes out as
 // signals emitted on the thread the object lives on (the window thread).
 class TComThread : public QThread
@@ -55,13 +58,18 @@ public:
 signals:
     void byteReceived(char byte);
     void statusText(const QString& text);
+    // The error report of the failure that ended the reader; statusText() follows with the text
+    // the weight boxes show for it.
+    void failed(const QString& report);
 
 protected:
     void run() override;
 
 private:
+    bool receive(QSerialPort& port);
     bool handOver(char byte);
     void postStatus(const QString& text);
+    void fail(const QSerialPort& port, const char* step, const QString& label, const QString& text);
     void deliverByte(char byte);
     void waitWhileSuspended();
 

@@ -137,6 +137,19 @@ QStringList WeightDecoder::decodeAll(QByteArrayView bytes)
     return shown;
 }
 
+void WeightDecoder::beginStream()
+{
+    m_synchronising = false;
+    m_text.clear();
+    m_frameState = StateNormal;
+    resetBufferB();
+    resetBufferC();
+    m_indexC = 5;
+    // As after a '='. A frame of protocol C whose start the port did not deliver leaves filler
+    // cells and shows nothing.
+    m_armedC = true;
+}
+
 void WeightDecoder::resynchronise()
 {
     m_synchronising = true;

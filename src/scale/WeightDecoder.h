@@ -9,8 +9,8 @@
 #include <string>
 
 // Turns the scale's byte stream into the texts the weight boxes show. One instance lives for the
-// whole run, so a frame split across two readers is still one frame; it is fed one byte at a time
-// on the window thread.
+// whole run and is fed one byte at a time on the window thread; a new reader starts it at a frame
+// boundary (beginStream), so that no frame of the old port joins the bytes of the new one.
 class WeightDecoder
 {
 public:
@@ -37,9 +37,14 @@ public:
     // Every text the bytes show, in order.
     QStringList decodeAll(QByteArrayView bytes);
 
+    // Drops the frame in progress and takes the next byte as the first of a frame, as a frame end
+    // would: a new reader's port has just been opened and emptied, and its first complete frame
+    // is to be shown.
+    void beginStream();
+
     // Drops the frame in progress and ignores bytes up to the next frame boundary. Used when the
-    // stream is joined at an arbitrary point (a reader starts or resumes), so that the tail of a
-    // frame is never taken for a whole weight.
+    // stream is joined at an arbitrary point (a reader resumes after dropping what came while it
+    // was suspended), so that the tail of a frame is never taken for a whole weight.
     void resynchronise();
 
 private:

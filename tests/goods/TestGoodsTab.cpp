@@ -138,6 +138,7 @@ class TestGoodsTab : public QObject
 
 private slots:
     void typedWeights();
+    void tabLeavesTheWeightBox();
     void samplingControls();
     void fiftyLinesThenAFreshLog();
     void scaleSimulator();
@@ -193,6 +194,19 @@ void TestGoodsTab::typedWeights()
         QCOMPARE(rig.Edit4->text(), QString());
     }
     QCOMPARE(rig.prompter->messages, QStringList(2, u("输入非法数据!")));
+}
+
+void TestGoodsTab::tabLeavesTheWeightBox()
+{
+    TabRig rig;
+    START(rig, 3);
+    QCOMPARE(QApplication::focusWidget(), rig.Edit4);
+    QTest::keyClicks(rig.Edit4, QStringLiteral("0.5"));
+    QTest::keyClick(rig.Edit4, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != rig.Edit4);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), rig.Edit4);
+    QCOMPARE(rig.Edit4->text(), QStringLiteral("0.5"));
 }
 
 void TestGoodsTab::samplingControls()

@@ -57,9 +57,12 @@ class TestComThread : public QObject
     Q_OBJECT
 
 private slots:
+    void framesReachTheBoxes_data();
+    void framesReachTheBoxes();
     void splitFrameIsOneFrame();
     void silenceShowsReadingText();
-    void closedLineShowsUnplugged();
+    void lineFailuresAreToldOnce_data();
+    void lineFailuresAreToldOnce();
     void portThatDoesNotOpen_data();
     void portThatDoesNotOpen();
     void failedConfigurationIsReportedAndReaderRuns();
@@ -68,9 +71,36 @@ private slots:
     void suspendDropsBytes();
     void resumeDoesNotSpliceFrames();
     void replacingKeepsOneReader();
+    void replacementKeepsTheNewFirstFrame_data();
+    void replacementKeepsTheNewFirstFrame();
     void openFailureTexts_data();
     void openFailureTexts();
 };
+
+void TestComThread::framesReachTheBoxes_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("A") << 0 << "1.25";
+    QTest::newRow("B") << 1 << "1.250";
+    QTest::newRow("C") << 2 << "1.250";
+    QTest::newRow("D") << 4 << "1.250";
+}
+
+void TestComThread::framesReachTheBoxes()
+{
+    QFETCH(int, index);
+    QFETCH(QString, expected);
+    Rig rig;
+    QVERIFY2(rig.line.isOpen(), qPrintable(rig.line.errorString()));
+    QVERIFY(rig.host.start(rig.config(index)));
+    // A pseudo-terminal has no modem lines; that is no reason for a message.
+    QCOMPARE(rig.prompter.messages, QStringList());
+    // The first frame of a new reader is shown.
+    QVERIFY(rig.send(index, 1.25));
+    QTRY_COMPARE(rig.shown, QStringList{expected});
+    QVERIFY(!rig.host.isStopRequested());
+}
 
 void TestComThread::splitFrameIsOneFrame()
 {
@@ -101,18 +131,47 @@ void TestComThread::silenceShowsReadingText()
     QTRY_COMPARE(rig.shown.last(), QStringLiteral("3.5"));
 }
 
-void TestComThread::closedLineShowsUnplugged()
+void TestComThread::lineFailuresAreToldOnce_data()
 {
+    QTest::addColumn<bool>("whileReading");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("cable pulled while waiting")
+        << false << "waitForReadyRead()" << QStringList{"1.25", TComThread::unpluggedText()};
+    // The rest of the frame is lost with the line.
+    QTest::newRow("cable pulled while reading")
+        << true << "read()" << QStringList{TComThread::readErrorText()};
+}
+
+void TestComThread::lineFailuresAreToldOnce()
+{
+    QFETCH(bool, whileReading);
+    QFETCH(QString, step);
+    QFETCH(QStringList, shown);
     Rig rig;
-    QVERIFY(rig.host.start(rig.config(4)));
-    QVERIFY(rig.send(4, 0.5, 2));
-    QTRY_VERIFY(!rig.shown.isEmpty());
+    QVERIFY(rig.host.start(rig.config(0)));
+    QVERIFY(rig.send(0, 1.25));
+    if (whileReading) {
+        // The reader has begun on the frame, but the window thread has not taken its first byte
+        // yet: the rest of the frame still waits on the line when it goes.
+        QThread::msleep(500);
+    } else {
+        QTRY_COMPARE(rig.shown, QStringList{"1.25"});
+        QTest::qWait(200);
+    }
     rig.line.close();
-    QTRY_COMPARE(rig.shown.last(), TComThread::unpluggedText());
     QTRY_VERIFY(rig.host.isStopRequested());
+    // Longer than the wait for data: nothing is told again, and no waiting text follows.
+    QTest::qWait(1200);
+    QCOMPARE(rig.shown, shown);
+    QCOMPARE(rig.prompter.messages.size(), 1);
+    const QString report = rig.prompter.messages.first();
+    QVERIFY2(report.startsWith(QStringLiteral("WARNING:  ") + step + QStringLiteral(" Failed with")),
+             qPrintable(report));
+    QVERIFY(report.endsWith(QStringLiteral("\nPort: ") + rig.line.devicePath() + QStringLiteral("\n")));
     QVERIFY(rig.host.hasReader());
     rig.host.stopAndWait();
-    QVERIFY(!rig.host.hasReader());
+    QCOMPARE(rig.prompter.messages.size(), 1);
 }
 
 void TestComThread::portThatDoesNotOpen_data()
@@ -243,6 +302,32 @@ void TestComThread::replacingKeepsOneReader()
     QTest::qWait(200);
     QVERIFY(!rig.shown.contains(QStringLiteral("4")));
     QVERIFY(rig.shown.contains(QStringLiteral("5")));
+}
+
+void TestComThread::replacementKeepsTheNewFirstFrame_data()
+{
+    QTest::addColumn<QByteArray>("oldTail");
+    QTest::addColumn<QString>("oldShown");
+    // The old port ends amid a frame: shown at its CR, but its LF never comes.
+    QTest::newRow("unfinished digits") << QByteArray("1.25\r\n3\r") << "3";
+    QTest::newRow("unfinished negative mark") << QByteArray("1.25\r\n-\r") << WeightDecoder::negativeText();
+}
+
+void TestComThread::replacementKeepsTheNewFirstFrame()
+{
+    QFETCH(QByteArray, oldTail);
+    QFETCH(QString, oldShown);
+    Rig rig;
+    QVERIFY(rig.host.start(rig.config(0)));
+    QVERIFY(rig.line.write(oldTail));
+    QTRY_COMPARE(rig.shown.value(1), oldShown);
+
+    PseudoTerminal second;
+    ReaderConfig other = rig.config(0);
+    other.device = second.devicePath();
+    QVERIFY(rig.host.start(other));
+    QVERIFY(second.write(ScaleFrames::frame(0, 0.5)));
+    QTRY_COMPARE(rig.shown.mid(2), QStringList{"0.5"});
 }
 
 void TestComThread::openFailureTexts_data()

@@ -1,9 +1,9 @@
 #include "ScaleLoginDb.h"
 
+#include "base/InputRules.h"
 #include "scale/ComDeviceMap.h"
 #include "scale/PseudoTerminal.h"
 #include "scale/ScaleFrames.h"
-#include "scale/ScaleInputRules.h"
 #include "scale/ScaleReaderHost.h"
 #include "scale/ScaleSettingsApply.h"
 #include "scale/ScaleView.h"
@@ -171,7 +171,7 @@ void TestScaleSettings::typeChangeFillsRangeAndRate()
     QCOMPARE(range->text(), QStringLiteral("请输入VarnikD量程!"));
     QCOMPARE(rate->text(), QStringLiteral("9600"));
     // The prompt is no range: confirming it is refused.
-    QVERIFY(!ScaleInputRules::isLegalRange(dialog.choice().range));
+    QVERIFY(!InputRules::isLegalRange(dialog.choice().range));
 }
 
 void TestScaleSettings::rangeAndRateKeys_data()

@@ -186,7 +186,8 @@ void shootPostageWindows(StationWindows& windows, Photographer& camera)
     camera.shoot(QStringLiteral("logistics-styles"), *windowOf<TSndStyleDlg>());
     QString express = QStringLiteral("Zelvo");
     QList<RuleBook::StyleBinding> bindings;
-    if (RuleBook::styleBindings(windows.session().stores().postageDb(), &bindings, nullptr) && !bindings.isEmpty()) {
+    if (RuleBook::styleBindings(windows.session().stores().postageDb(), &bindings, nullptr) &&
+        !bindings.isEmpty()) {
         express = bindings.first().express;
     }
     auto* styles = windowOf<TPostageStyleDlg>();

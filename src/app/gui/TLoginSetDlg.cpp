@@ -7,8 +7,11 @@
 #include "app/ServerRow.h"
 #include "app/StationStores.h"
 #include "base/Prompter.h"
+#include "base/gui/InputKeyFilter.h"
 
-#include <QKeyEvent>
+#include <QShowEvent>
+
+#include <utility>
 
 TLoginSetDlg::TLoginSetDlg(StationStores& stores, QWidget* parent)
     : QDialog(parent)
@@ -18,14 +21,24 @@ TLoginSetDlg::TLoginSetDlg(StationStores& stores, QWidget* parent)
     m_ui->setupUi(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    for (QLineEdit* box : {m_ui->SserverIp, m_ui->SdataBase, m_ui->SuserName, m_ui->Spsw}) {
-        box->installEventFilter(this);
-    }
+    installKeyFilters();
     connect(m_ui->SsettingDecide, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->SsettingCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TLoginSetDlg::~TLoginSetDlg() = default;
+
+void TLoginSetDlg::installKeyFilters()
+{
+    // Enter walks the boxes in order and ends on OK, never closing the dialog by itself.
+    const std::pair<QLineEdit*, QWidget*> enterMoves[] = {{m_ui->SserverIp, m_ui->SdataBase},
+                                                          {m_ui->SdataBase, m_ui->SuserName},
+                                                          {m_ui->SuserName, m_ui->Spsw},
+                                                          {m_ui->Spsw, m_ui->SsettingDecide}};
+    for (const auto& [box, next] : enterMoves) {
+        InputKeyFilter::install(box, InputRules::kText)->onEnter([next] { next->setFocus(); });
+    }
+}
 
 void TLoginSetDlg::showEvent(QShowEvent* event)
 {
@@ -52,27 +65,6 @@ void TLoginSetDlg::FormShow()
     m_ui->SuserName->setText(m_shown.userName);
     m_ui->Spsw->setText(m_shown.passWord);
     m_ui->SserverIp->setFocus();
-}
-
-bool TLoginSetDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // Enter walks the boxes in order and ends on OK, never closing the dialog by itself.
-            if (watched == m_ui->SserverIp) {
-                m_ui->SdataBase->setFocus();
-            } else if (watched == m_ui->SdataBase) {
-                m_ui->SuserName->setFocus();
-            } else if (watched == m_ui->SuserName) {
-                m_ui->Spsw->setFocus();
-            } else if (watched == m_ui->Spsw) {
-                m_ui->SsettingDecide->setFocus();
-            }
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 ServerSettings TLoginSetDlg::typedValues() const

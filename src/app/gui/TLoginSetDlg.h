@@ -29,9 +29,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void installKeyFilters();
     void FormShow();
 
     std::unique_ptr<Ui::TLoginSetDlg> m_ui;

@@ -3,23 +3,17 @@
 
 #include "app/StationSession.h"
 #include "base/Texts.h"
-#include "goods/GoodsInputRules.h"
-#include "goods/GoodsWeighing.h"
-
-#include "base/Texts.h"
 #include "base/gui/BoxWidth.h"
+#include "base/gui/InputKeyFilter.h"
+#include "goods/GoodsWeighing.h"
 #include "scale/TComThread.h"
 
-#include <QKeyEvent>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QValidator>
 
 namespace {
-
-// What the weight box takes from the keyboard. Not a limit of the box itself: that would also
-// cut the reader's longer status texts.
-constexpr int kWeightTypedLength = 6;
 
 // Barcodes are kept in upper case, whatever the scanner or the keyboard sends.
 class UpperCaseValidator : public QValidator
@@ -51,13 +45,7 @@ GoodsTab::GoodsTab(StationSession& session, QWidget* parent)
     followScaleType();
     m_ui->Count->lineEdit()->setMaxLength(5);
     m_ui->Edit5->setValidator(new UpperCaseValidator(m_ui->Edit5));
-    // The sample count takes keys through the combo box, which hands what it does not use to its
-    // line edit without a second filtering; keys sent to the line edit itself are filtered there.
-    for (QObject* box :
-         {static_cast<QObject*>(m_ui->Edit4), static_cast<QObject*>(m_ui->Edit5),
-          static_cast<QObject*>(m_ui->Count), static_cast<QObject*>(m_ui->Count->lineEdit())}) {
-        box->installEventFilter(this);
-    }
+    installKeyFilters();
 
     connect(m_ui->Entry, &QPushButton::clicked, this, &GoodsTab::EntryClick);
     connect(m_ui->Edit4, &QLineEdit::textChanged, this, &GoodsTab::Edit4Change);
@@ -129,21 +117,6 @@ void GoodsTab::EntryClick()
     }
 }
 
-bool GoodsTab::Edit5OnKeyPress(QChar key)
-{
-    return !m_weighing || m_weighing->barcodeKey(key);
-}
-
-bool GoodsTab::Edit4KeyPress(QChar key)
-{
-    return !m_weighing || m_weighing->weightKey(key);
-}
-
-bool GoodsTab::CountOnKeyPress(QChar key)
-{
-    return !m_weighing || m_weighing->countKey(key);
-}
-
 void GoodsTab::Edit4Change(const QString& text)
 {
     if (m_weighing) {
@@ -179,51 +152,23 @@ void GoodsTab::TableSheet2OnShow()
     }
 }
 
-std::optional<QChar> GoodsTab::typedKey(const QKeyEvent* event)
+void GoodsTab::installKeyFilters()
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QChar(GoodsInputRules::kEnter);
-    case Qt::Key_Backspace:
-        return QChar(GoodsInputRules::kBackspace);
-    case Qt::Key_Delete:
-        return std::nullopt;
-    default:
-        break;
-    }
-    const QString text = event->text();
-    if (text.isEmpty()) {
-        return std::nullopt;
-    }
-    return text.at(0);
-}
-
-bool GoodsTab::roomToType(QChar key) const
-{
-    if (key == QChar(GoodsInputRules::kBackspace) || !key.isPrint()) {
-        return true;
-    }
-    const QLineEdit* box = m_ui->Edit4;
-    return box->text().size() - box->selectedText().size() < kWeightTypedLength;
-}
-
-bool GoodsTab::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        if (const auto key = typedKey(static_cast<QKeyEvent*>(event))) {
-            if (watched == m_ui->Edit5) {
-                return !Edit5OnKeyPress(*key);
+    // The weight box's limit is the rule's, not the box's own: that would also cut the reader's
+    // longer status texts.
+    InputKeyFilter::install(m_ui->Edit4, InputRules::kGoodsWeightKg)
+        ->onEnter([this] {
+            if (m_weighing) {
+                m_weighing->weightEnter();
             }
-            if (watched == m_ui->Edit4) {
-                return !Edit4KeyPress(*key) || !roomToType(*key);
+        })
+        ->onTyping([this] {
+            if (m_weighing) {
+                m_weighing->weightKeyTyped();
             }
-            if (watched == m_ui->Count || watched == m_ui->Count->lineEdit()) {
-                return !CountOnKeyPress(*key);
-            }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+        });
+    InputKeyFilter::install(m_ui->Edit5, InputRules::kText)->onEnter([this] { EntryClick(); });
+    InputKeyFilter::install(m_ui->Count->lineEdit(), InputRules::kSampleCount)->alsoWatch(m_ui->Count);
 }
 
 void GoodsTab::showEvent(QShowEvent* event)

@@ -6,14 +6,12 @@
 #include <QWidget>
 
 #include <memory>
-#include <optional>
 
 namespace Ui {
 class GoodsTab;
 }
 class GoodsWeighing;
 class PanelStatusBar;
-class QKeyEvent;
 class StationSession;
 
 // The tab "商品称重": weigh one article or a counted sample and store its unit weight. The tab
@@ -66,26 +64,16 @@ public:
     void append(const QString& line) override;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void installKeyFilters();
     void EntryClick();
-    // Each returns whether the key goes on into its box.
-    bool Edit5OnKeyPress(QChar key);
-    bool Edit4KeyPress(QChar key);
-    bool CountOnKeyPress(QChar key);
     void Edit4Change(const QString& text);
     void CountChange(const QString& text);
     void CheckCapacityClick(bool checked);
     void CheckInputClick(bool checked);
     void TableSheet2OnShow();
-
-    // Whether the weight box has room for one more typed character.
-    bool roomToType(QChar key) const;
-    // The character a key press types: Enter as '\r', backspace as '\b'; none for keys that only
-    // move or edit (arrows, Delete, function keys).
-    static std::optional<QChar> typedKey(const QKeyEvent* event);
 
     // The sample sizes offered in Count, replacing any offered before.
     void setSampleCounts(const QStringList& counts);

@@ -2,11 +2,11 @@
 #include "ui_TRuleDlg.h"
 
 #include "base/Prompter.h"
+#include "base/gui/InputKeyFilter.h"
 #include "base/gui/WindowFit.h"
 #include "postage/PostageRegions.h"
 #include "postage/PostageText.h"
 #include "postage/RuleSave.h"
-#include "postage/gui/BracketKeyFilter.h"
 
 #include <QDateTime>
 #include <QMouseEvent>
@@ -54,7 +54,6 @@ TRuleDlg::TRuleDlg(QSqlDatabase& postageDb, Prompter& prompter, QWidget* parent)
     , m_ui(std::make_unique<Ui::TRuleDlg>())
     , m_db(postageDb)
     , m_prompter(prompter)
-    , m_keys(new BracketKeyFilter(this))
 {
     m_ui->setupUi(this);
 
@@ -128,11 +127,12 @@ void TRuleDlg::setUpPage(int index, const QString& rowSuffix, QLineEdit* provinc
         page.firstFees[row] = child<QLineEdit>(this, QStringLiteral("EditSF") + suffix);
         page.stepWeights[row] = child<QLineEdit>(this, QStringLiteral("EditWAC") + suffix);
         page.stepFees[row] = child<QLineEdit>(this, QStringLiteral("EditAF") + suffix);
-        m_keys->watchWeightBox(page.endWeights[row]);
-        m_keys->watchWeightBox(page.firstWeights[row]);
-        m_keys->watchWeightBox(page.stepWeights[row]);
-        m_keys->watchFeeBox(page.firstFees[row]);
-        m_keys->watchFeeBox(page.stepFees[row]);
+        for (QLineEdit* grams : {page.endWeights[row], page.firstWeights[row], page.stepWeights[row]}) {
+            InputKeyFilter::install(grams, InputRules::kBracketGrams);
+        }
+        for (QLineEdit* yuan : {page.firstFees[row], page.stepFees[row]}) {
+            InputKeyFilter::install(yuan, InputRules::kBracketYuan);
+        }
     }
 }
 

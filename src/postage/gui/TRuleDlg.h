@@ -10,7 +10,6 @@
 #include <array>
 #include <memory>
 
-class BracketKeyFilter;
 class Prompter;
 class QLabel;
 class QLineEdit;
@@ -96,6 +95,5 @@ private:
     std::unique_ptr<Ui::TRuleDlg> m_ui;
     QSqlDatabase& m_db;
     Prompter& m_prompter;
-    BracketKeyFilter* m_keys;
     std::array<Page, 3> m_pages;
 };

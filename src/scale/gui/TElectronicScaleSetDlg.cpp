@@ -1,12 +1,12 @@
 #include "scale/gui/TElectronicScaleSetDlg.h"
 #include "ui_TElectronicScaleSetDlg.h"
 
+#include "base/InputRules.h"
 #include "base/Prompter.h"
+#include "base/gui/InputKeyFilter.h"
 #include "scale/ComDeviceMap.h"
-#include "scale/ScaleInputRules.h"
 #include "scale/ScaleSettingsStore.h"
 
-#include <QKeyEvent>
 #include <QSerialPortInfo>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -22,8 +22,8 @@ TElectronicScaleSetDlg::TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& 
     , m_chosenType(state.scaleTypeIndex)
 {
     m_ui->setupUi(this);
-    m_ui->Range->installEventFilter(this);
-    m_ui->Rate->installEventFilter(this);
+    InputKeyFilter::install(m_ui->Range, InputRules::kScaleRangeKg);
+    InputKeyFilter::install(m_ui->Rate, InputRules::kBaudRate);
 
     connect(m_ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TElectronicScaleSetDlg::ComboBox1Change);
     connect(m_ui->ComboBox2, &QComboBox::currentIndexChanged, this, &TElectronicScaleSetDlg::ComboBox2Change);
@@ -52,20 +52,6 @@ void TElectronicScaleSetDlg::showEvent(QShowEvent* event)
         FormOnShow();
     }
     QDialog::showEvent(event);
-}
-
-bool TElectronicScaleSetDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (watched == m_ui->Range) {
-            return RangeKeyPress(key);
-        }
-        if (watched == m_ui->Rate) {
-            return RateKeyPress(key);
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TElectronicScaleSetDlg::FormOnShow()
@@ -148,54 +134,9 @@ void TElectronicScaleSetDlg::showDeviceOf(int portNumber)
     m_ui->ComDevice->setEditText(ComDeviceMap::device(m_db, portNumber));
 }
 
-namespace {
-
-// Keys that produce no character (arrows, Delete, modifiers) and the control characters Enter,
-// Tab and Escape keep their usual meaning; backspace always edits.
-bool isEditingKey(const QKeyEvent& event)
-{
-    const QString text = event.text();
-    if (text.isEmpty() || event.key() == Qt::Key_Backspace) {
-        return true;
-    }
-    const QChar c = text.at(0);
-    return c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t') || c == QChar(0x1b) ||
-           (c.category() == QChar::Other_Control && !event.matches(QKeySequence::Paste));
-}
-
-bool lengthReached(const QLineEdit& edit)
-{
-    return edit.text().size() - edit.selectedText().size() >= ScaleInputRules::MaxTyped;
-}
-
-} // namespace
-
-bool TElectronicScaleSetDlg::RangeKeyPress(const QKeyEvent& event) const
-{
-    if (event.matches(QKeySequence::Paste)) {
-        return true;
-    }
-    if (isEditingKey(event)) {
-        return false;
-    }
-    const QChar key = event.text().at(0);
-    return !ScaleInputRules::rangeKeyAllowed(key, m_ui->Range->text()) || lengthReached(*m_ui->Range);
-}
-
-bool TElectronicScaleSetDlg::RateKeyPress(const QKeyEvent& event) const
-{
-    if (event.matches(QKeySequence::Paste)) {
-        return true;
-    }
-    if (isEditingKey(event)) {
-        return false;
-    }
-    return !ScaleInputRules::rateKeyAllowed(event.text().at(0)) || lengthReached(*m_ui->Rate);
-}
-
 void TElectronicScaleSetDlg::RangeChange(const QString& text)
 {
-    if (ScaleInputRules::rangeStartsIllegally(text)) {
+    if (InputRules::startsIllegally(text)) {
         m_ui->Range->clear();
         m_prompter.inform(QStringLiteral("输入违法数据!"));
     }

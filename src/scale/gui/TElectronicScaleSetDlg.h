@@ -8,7 +8,6 @@
 #include <memory>
 
 class Prompter;
-class QKeyEvent;
 
 namespace Ui {
 class TElectronicScaleSetDlg;
@@ -33,15 +32,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormOnShow();
     void ComboBox1Change(int index);
     void ComboBox2Change(int index);
-    // Both return true when the key is dropped.
-    bool RangeKeyPress(const QKeyEvent& event) const;
-    bool RateKeyPress(const QKeyEvent& event) const;
     void RangeChange(const QString& text);
     void showDeviceOf(int portNumber);
 

@@ -8,15 +8,14 @@
 #include "base/SoundPlayer.h"
 #include "base/Sounds.h"
 #include "base/gui/BoxWidth.h"
+#include "base/gui/InputKeyFilter.h"
 #include "scale/TComThread.h"
-#include "station/ScanInputRules.h"
 #include "station/ShipProcedure.h"
 #include "station/ShipText.h"
 #include "station/StationReport.h"
 #include "station/StationScale.h"
 #include "station/StationServices.h"
 
-#include <QKeyEvent>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -47,30 +46,6 @@ OutcomeLook lookOf(ShipOutcome outcome)
         break;
     }
     return {"", ""};
-}
-
-bool isEnter(const QKeyEvent& key)
-{
-    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
-}
-
-// Keys a box's filter leaves alone: focus moves, shortcuts, and keys that type nothing (arrows,
-// Delete, the function keys of the window).
-bool passesFilter(const QKeyEvent& key)
-{
-    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) {
-        return true;
-    }
-    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        return true;
-    }
-    return key.text().isEmpty() && key.key() != Qt::Key_Backspace && !isEnter(key);
-}
-
-// A typed character fits when the box is not full (a selection is replaced by it).
-bool fits(const QLineEdit* box, int maxTyped)
-{
-    return box->text().size() - box->selectedText().size() < maxTyped;
 }
 
 // Text the operator typed or pasted: upper case, and no longer than the box takes.
@@ -135,16 +110,14 @@ ScanTab::ScanTab(StationSession& session, QWidget* parent)
     m_ui->Edit2->setText(QString::fromUtf8(Texts::kScaleNotConnected));
     m_ui->edtPreWeight->setAlignment(Qt::AlignCenter);
     m_ui->Picker->setEnabled(false);
-    for (QLineEdit* box : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3}) {
-        box->installEventFilter(this);
-    }
+    installKeyFilters();
 
     connect(m_ui->Button1, &QPushButton::clicked, this, &ScanTab::Button1Click);
     connect(m_ui->Edit1, &QLineEdit::textEdited, this, [this] { tidyEdited(m_ui->Edit1, true, 0); });
     connect(m_ui->Edit2, &QLineEdit::textEdited, this,
-            [this] { tidyEdited(m_ui->Edit2, true, ScanInputRules::kWeightMaxTyped); });
+            [this] { tidyEdited(m_ui->Edit2, true, InputRules::kStationWeightKg.maxTyped); });
     connect(m_ui->Edit3, &QLineEdit::textEdited, this,
-            [this] { tidyEdited(m_ui->Edit3, false, ScanInputRules::kPostageMaxTyped); });
+            [this] { tidyEdited(m_ui->Edit3, false, InputRules::kPostageYuan.maxTyped); });
     connect(m_ui->Edit2, &QLineEdit::textChanged, this, &ScanTab::Edit2Change);
     connect(m_ui->Edit3, &QLineEdit::textChanged, this, &ScanTab::Edit3Change);
     connect(m_ui->CheckBox1, &QCheckBox::clicked, this, &ScanTab::CheckBox1Click);
@@ -308,87 +281,41 @@ void ScanTab::keepScanTypedDuringQuestion()
     selectScanBox();
 }
 
-bool ScanTab::eventFilter(QObject* watched, QEvent* event)
+void ScanTab::installKeyFilters()
 {
-    if (event->type() == QEvent::KeyPress) {
-        const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (watched == m_ui->Edit1) {
-            return Edit1KeyPress(key);
-        }
-        if (watched == m_ui->Edit2) {
-            return Edit2KeyPress(key);
-        }
-        if (watched == m_ui->Edit3) {
-            return Edit3KeyPress(key);
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    InputKeyFilter::install(m_ui->Edit1, InputRules::kText)->onEnter([this] { Button1Click(); });
+    // With typed weights any key but Enter clears the Enter-handled mark.
+    InputKeyFilter::install(m_ui->Edit2, InputRules::kStationWeightKg)
+        ->onEnter([this] { Edit2Enter(); })
+        ->onTyping([this] {
+            if (isManualScale()) {
+                m_enterHandled = false;
+            }
+        });
+    InputKeyFilter::install(m_ui->Edit3, InputRules::kPostageYuan);
 }
 
-bool ScanTab::Edit1KeyPress(const QKeyEvent& key)
+void ScanTab::Edit2Enter()
 {
-    if (!isEnter(key)) {
-        return false;
+    // A typed weight followed by Enter moves on to the waybill box; a second Enter without new
+    // input does nothing.
+    if (isManualScale() && !m_enterHandled && !m_ui->CheckBox1->isChecked()) {
+        m_session.sounds().play(QString::fromLatin1(Sounds::kDing));
+        selectScanBox();
+        m_enterHandled = true;
     }
-    Button1Click();
-    return true;
-}
-
-bool ScanTab::Edit2KeyPress(const QKeyEvent& key)
-{
-    QLineEdit* box = m_ui->Edit2;
-    if (box->isReadOnly() || passesFilter(key)) {
-        return false;
-    }
-    const bool manual = isManualScale();
-    if (isEnter(key)) {
-        // A typed weight followed by Enter moves on to the waybill box; a second Enter without new
-        // input does nothing.
-        if (manual && !m_enterHandled && !m_ui->CheckBox1->isChecked()) {
-            m_session.sounds().play(QString::fromLatin1(Sounds::kDing));
-            selectScanBox();
-            m_enterHandled = true;
-        }
-        return true;
-    }
-    if (manual) {
-        m_enterHandled = false;
-    }
-    if (key.key() == Qt::Key_Backspace) {
-        return false;
-    }
-    const QChar typed = key.text().at(0);
-    return !(ScanInputRules::numberKeyAllowed(typed, box->text()) &&
-             fits(box, ScanInputRules::kWeightMaxTyped));
-}
-
-bool ScanTab::Edit3KeyPress(const QKeyEvent& key)
-{
-    QLineEdit* box = m_ui->Edit3;
-    if (box->isReadOnly() || passesFilter(key)) {
-        return false;
-    }
-    if (key.key() == Qt::Key_Backspace) {
-        return false;
-    }
-    if (isEnter(key)) {
-        return true;
-    }
-    const QChar typed = key.text().at(0);
-    return !(ScanInputRules::numberKeyAllowed(typed, box->text()) &&
-             fits(box, ScanInputRules::kPostageMaxTyped));
 }
 
 void ScanTab::Edit2Change(const QString& text)
 {
-    if (ScanInputRules::startsIllegally(text)) {
+    if (InputRules::startsIllegally(text)) {
         m_report->reportResult(ShipText::now() + QStringLiteral(" : 输入非法数据!!") + text, false);
     }
 }
 
 void ScanTab::Edit3Change(const QString& text)
 {
-    if (!ScanInputRules::startsIllegally(text)) {
+    if (!InputRules::startsIllegally(text)) {
         return;
     }
     m_ui->Edit3->clear();

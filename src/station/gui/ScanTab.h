@@ -12,7 +12,6 @@ namespace Ui {
 class ScanTab;
 }
 class PanelStatusBar;
-class QKeyEvent;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -75,13 +74,9 @@ public:
     void selectScanBox() override;
     void selectWeightBox() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    bool Edit1KeyPress(const QKeyEvent& key);
-    bool Edit2KeyPress(const QKeyEvent& key);
-    bool Edit3KeyPress(const QKeyEvent& key);
+    void installKeyFilters();
+    void Edit2Enter();
     void Edit2Change(const QString& text);
     void Edit3Change(const QString& text);
     void CheckBox1Click(bool checked);
