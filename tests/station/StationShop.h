@@ -132,9 +132,11 @@ struct StationShop
         QSqlQuery query = run(demo.stores().orderDb().db(), QString::fromUtf8(sql), values);
         return query.next() ? query.value(0) : QVariant();
     }
-    QVariant tradeColumn(const char* column, int id = kTradeId)
+    // One column of the trade, or several ("A, B") as one text "a|b".
+    QVariant tradeColumn(const char* columns, int id = kTradeId)
     {
-        return value(QByteArray("select ") + column + " from G_Trade_TradeList where TradeID = ?", {id});
+        const QByteArray joined = QByteArray(columns).replace(", ", " || '|' || ");
+        return value("select " + joined + " from G_Trade_TradeList where TradeID = ?", {id});
     }
     // Everything the station may write, as one text: a run that must change nothing keeps it.
     QString fingerprint()
