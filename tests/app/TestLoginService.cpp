@@ -45,24 +45,20 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("group");
         QTest::addColumn<bool>("stillConnected");
+        const auto row = [](const char* name, const char* user, const char* password,
+                            LoginService::Outcome outcome, const char* message, int group, bool connected) {
+            QTest::newRow(name) << QString::fromUtf8(user) << QString::fromUtf8(password) << int(outcome)
+                                << QString::fromUtf8(message) << group << connected;
+        };
         using O = LoginService::Outcome;
-        QTest::newRow("operator") << QString::fromLatin1(DemoLogins::kOperatorName)
-                                  << QString::fromLatin1(DemoLogins::kOperatorPassword) << int(O::LoggedIn)
-                                  << QString() << 1 << true;
-        QTest::newRow("administrator")
-            << QString::fromLatin1(DemoLogins::kAdminName) << QString::fromLatin1(DemoLogins::kAdminPassword)
-            << int(O::LoggedIn) << QString() << 0 << true;
-        QTest::newRow("wrong password")
-            << QString::fromLatin1(DemoLogins::kOperatorName) << QStringLiteral("12345")
-            << int(O::WrongCredentials) << QStringLiteral("用户名或密码错误，请重新输入!") << -1 << false;
-        QTest::newRow("quote in name")
-            << QStringLiteral("operator' or '1'='1") << QStringLiteral("x' or '1'='1")
-            << int(O::WrongCredentials) << QStringLiteral("用户名或密码错误，请重新输入!") << -1 << false;
-        QTest::newRow("disabled") << QString::fromLatin1(DemoLogins::kDisabledName)
-                                  << QString::fromLatin1(DemoLogins::kDisabledPassword) << int(O::Disabled)
-                                  << QStringLiteral("此用户已停用!") << -1 << true;
-        QTest::newRow("empty name") << QString() << QStringLiteral("1234") << int(O::EmptyUserName)
-                                    << QStringLiteral("请输入用户名!") << -1 << true;
+        const char* wrong = "用户名或密码错误，请重新输入!";
+        row("operator", DemoLogins::kOperatorName, DemoLogins::kOperatorPassword, O::LoggedIn, "", 1, true);
+        row("administrator", DemoLogins::kAdminName, DemoLogins::kAdminPassword, O::LoggedIn, "", 0, true);
+        row("wrong password", DemoLogins::kOperatorName, "12345", O::WrongCredentials, wrong, -1, false);
+        row("quote in name", "operator' or '1'='1", "x' or '1'='1", O::WrongCredentials, wrong, -1, false);
+        row("disabled", DemoLogins::kDisabledName, DemoLogins::kDisabledPassword, O::Disabled,
+            "此用户已停用!", -1, true);
+        row("empty name", "", "1234", O::EmptyUserName, "请输入用户名!", -1, true);
     }
 
     void outcomes()

@@ -68,6 +68,20 @@ struct Station
         return ScaleSettingsApply::apply(choice, state, login.settings, login.db(), host, view, prompter);
     }
     QString stored(const char* sql) { return login.value(sql).toString(); }
+    // The reader and the main window's weight boxes, in a few words.
+    QString described() const
+    {
+        const QString reader = !host.hasReader()        ? QStringLiteral("no reader")
+                               : host.isSuspended()     ? QStringLiteral("suspended")
+                               : host.isStopRequested() ? QStringLiteral("stopping")
+                                                        : QStringLiteral("reading");
+        return QStringLiteral("%1, %2 open, %3, scan %4, goods %5, %6 clears")
+            .arg(reader)
+            .arg(openCount(line.devicePath()))
+            .arg(view.caption, view.scanReadOnly ? QStringLiteral("locked") : QStringLiteral("typed"),
+                 view.goodsReadOnly ? QStringLiteral("locked") : QStringLiteral("typed"))
+            .arg(view.clears);
+    }
 
     ScaleLoginDb login;
     PseudoTerminal line;
@@ -144,43 +158,40 @@ private slots:
         dialog.show();
         auto* types = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
         auto* ports = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox2"));
-        auto* device = dialog.findChild<QComboBox*>(QStringLiteral("ComDevice"));
-        auto* range = dialog.findChild<QLineEdit*>(QStringLiteral("Range"));
-        auto* rate = dialog.findChild<QLineEdit*>(QStringLiteral("Rate"));
+        // What OK would apply, and whether a port can be chosen.
+        const auto offered = [&] {
+            const ScaleChoice c = dialog.choice();
+            return QStringLiteral("COM%1|%2|%3|%4|%5|%6")
+                .arg(c.portNumber)
+                .arg(c.scaleTypeIndex)
+                .arg(c.range, c.baudRate, c.device,
+                     ports->isEnabled() ? QStringLiteral("ports") : QStringLiteral("no ports"));
+        };
 
         // The settings in force.
         QCOMPARE(ports->count(), 20);
         QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
-        QVERIFY(ports->isEnabled());
         QCOMPARE(types->currentIndex(), 1);
-        QCOMPARE(range->text(), QStringLiteral("30"));
-        QCOMPARE(rate->text(), QStringLiteral("1200"));
-        QCOMPARE(device->currentText(), QStringLiteral("/dev/ttyS2"));
+        QCOMPARE(offered(), QStringLiteral("COM3|1|30|1200|/dev/ttyS2|ports"));
 
         // The device follows the port, range and rate follow the type, prompting where none is kept.
         ports->setCurrentIndex(1);
-        QCOMPARE(device->currentText(), QStringLiteral("/dev/serial/by-id/usb-scale"));
-        QCOMPARE(dialog.choice().device, QStringLiteral("/dev/serial/by-id/usb-scale"));
-        QCOMPARE(dialog.choice().portNumber, 2);
+        QCOMPARE(offered(), QStringLiteral("COM2|1|30|1200|/dev/serial/by-id/usb-scale|ports"));
         types->setCurrentIndex(3);
-        QCOMPARE(dialog.chosenType(), 3);
-        QVERIFY(!ports->isEnabled());
+        QCOMPARE(offered(), QStringLiteral("COM2|3|30|9600|/dev/serial/by-id/usb-scale|no ports"));
         types->setCurrentIndex(2);
-        QVERIFY(ports->isEnabled());
-        QCOMPARE(range->text(), QStringLiteral("30"));
-        QCOMPARE(rate->text(), QStringLiteral("请输入VarnikB波特率!"));
+        QCOMPARE(offered(),
+                 QStringLiteral("COM2|2|30|请输入VarnikB波特率!|/dev/serial/by-id/usb-scale|ports"));
         types->setCurrentIndex(4);
-        QCOMPARE(range->text(), QStringLiteral("请输入VarnikD量程!"));
-        QCOMPARE(rate->text(), QStringLiteral("9600"));
+        QCOMPARE(offered(),
+                 QStringLiteral("COM2|4|请输入VarnikD量程!|9600|/dev/serial/by-id/usb-scale|ports"));
 
         // Cancelled: the next showing offers, and would apply, the settings in force again.
         dialog.reject();
         state.scaleTypeIndex = kManualScaleTypeIndex;
         dialog.show();
-        QCOMPARE(dialog.chosenType(), kManualScaleTypeIndex);
-        QCOMPARE(dialog.chosenPort(), 3);
-        QCOMPARE(dialog.choice().scaleTypeIndex, types->currentIndex());
-        QVERIFY(!ports->isEnabled());
+        QCOMPARE(types->currentIndex(), kManualScaleTypeIndex);
+        QCOMPARE(offered(), QStringLiteral("COM3|3|30|9600|/dev/ttyS2|no ports"));
     }
 
     void rangeAndRateKeys_data()
@@ -260,8 +271,8 @@ private slots:
         // The settings stay stored when the new port does not open.
         QCOMPARE(s.prompter.messages, QStringList({QStringLiteral("电子秤配置修改成功!"),
                                                    missing + QStringLiteral(":无法连接，请检查!")}));
-        QVERIFY(s.host.hasReader());
-        QVERIFY(s.host.isStopRequested());
+        QCOMPARE(s.described(),
+                 QStringLiteral("stopping, 0 open, 手动输入重量, scan locked, goods locked, 1 clears"));
     }
 
     // Typed weights at the start, a scale chosen, the same scale again, typed weights chosen, the
@@ -274,40 +285,26 @@ private slots:
         connect(&s.host, &ScaleReaderHost::weightText, &s.host,
                 [&shown](const QString& text) { shown.append(text); });
         const QString device = s.line.devicePath();
-        const auto checkTyped = [&](int clears) {
-            QVERIFY(!s.host.hasReader());
-            QCOMPARE(openCount(device), 0);
-            QCOMPARE(s.view.caption, QStringLiteral("记住"));
-            QVERIFY(!s.view.scanReadOnly);
-            QVERIFY(!s.view.goodsReadOnly);
-            QCOMPARE(s.view.clears, clears);
-        };
         s.start();
-        checkTyped(1);
-
+        QCOMPARE(s.described(), QStringLiteral("no reader, 0 open, 记住, scan typed, goods typed, 1 clears"));
         for (int clears = 2; clears <= 3; ++clears) {
             QVERIFY(s.apply(1, 0, QStringLiteral("30"), QStringLiteral("9600"), device));
-            QVERIFY(s.host.hasReader());
-            QVERIFY(!s.host.isStopRequested());
-            QCOMPARE(openCount(device), 1);
-            QCOMPARE(s.view.caption, QStringLiteral("手动输入重量"));
-            QVERIFY(s.view.scanReadOnly);
-            QVERIFY(s.view.goodsReadOnly);
-            QCOMPARE(s.view.clears, clears);
+            QCOMPARE(s.described(),
+                     QStringLiteral("reading, 1 open, 手动输入重量, scan locked, goods locked, %1 clears")
+                         .arg(clears));
         }
         QVERIFY(s.line.write(ScaleFrames::frame(0, 1.5).repeated(3)));
         QTRY_COMPARE(shown.value(0), QStringLiteral("1.5"));
 
         QVERIFY(s.apply(1, 3, QStringLiteral("30"), QStringLiteral("9600"), QString()));
-        checkTyped(4);
+        QCOMPARE(s.described(), QStringLiteral("no reader, 0 open, 记住, scan typed, goods typed, 4 clears"));
         QCOMPARE(s.stored("select ScaleType from Initialization where ID=1"), QStringLiteral("4"));
 
         // A ticked manual weight keeps its box editable and the new reader suspended.
         s.view.scanChecked = true;
         QVERIFY(s.apply(1, 0, QStringLiteral("30"), QStringLiteral("9600"), device));
-        QVERIFY(s.host.isSuspended());
-        QVERIFY(!s.view.scanReadOnly);
-        QVERIFY(s.view.goodsReadOnly);
+        QCOMPARE(s.described(),
+                 QStringLiteral("suspended, 1 open, 手动输入重量, scan typed, goods locked, 5 clears"));
         shown.clear();
         QVERIFY(s.line.write(ScaleFrames::frame(0, 2.5).repeated(5)));
         QTest::qWait(1200);
@@ -348,25 +345,36 @@ private slots:
         QCOMPARE(s.stored("select Com || '|' || ScaleType from Initialization where ID=1"),
                  QStringLiteral("1|1"));
         QCOMPARE(s.stored("select ScaleRange from ScaleTypel where ID=2"), QStringLiteral("30"));
-        QCOMPARE(s.state.portNumber, 1);
-        QCOMPARE(s.state.scaleTypeIndex, 0);
-        QVERIFY(!s.host.isStopRequested());
-        QCOMPARE(openCount(s.line.devicePath()), 1);
-        QCOMPARE(s.view.clears, 0);
+        QCOMPARE(QStringLiteral("%1|%2").arg(s.state.portNumber).arg(s.state.scaleTypeIndex),
+                 QStringLiteral("1|0"));
+        QCOMPARE(s.described(),
+                 QStringLiteral("reading, 1 open, 手动输入重量, scan locked, goods locked, 0 clears"));
     }
 
-    // A store that fails half way keeps nothing of the choice and says so.
-    void failedStoreIsNotReportedAsSuccess()
+    // A store that fails, at once or half way, keeps nothing of the choice and says so.
+    void failedStoreKeepsNothing_data()
     {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("no option row") << QStringLiteral("delete from Initialization");
+        QTest::newRow("no row for the type") << QStringLiteral("delete from ScaleTypel where ID = 2");
+    }
+    void failedStoreKeepsNothing()
+    {
+        QFETCH(QString, damage);
         Station s(nextDb());
-        QVERIFY(s.login.exec("delete from Initialization"));
+        QVERIFY(s.login.exec(damage.toUtf8().constData()));
+        const char* all =
+            "select ifnull((select group_concat(Com || '|' || ScaleType) from Initialization), '') || '#' || "
+            "group_concat(ScaleRange || '|' || BaudRate) from ScaleTypel";
+        const QString before = s.stored(all);
         QVERIFY(!s.apply(2, 1, QStringLiteral("50"), QStringLiteral("2400"), QStringLiteral("/dev/ttyUSB1")));
         QCOMPARE(s.prompter.messages.size(), 1);
         QVERIFY(s.prompter.messages.first().startsWith(QStringLiteral("电子秤配置保存失败!")));
-        QCOMPARE(s.stored("select ScaleRange from ScaleTypel where ID=2"), QStringLiteral("30"));
+        QCOMPARE(s.stored(all), before);
         QCOMPARE(ComDeviceMap::device(s.login.db(), 2), QStringLiteral("/dev/ttyS1"));
         QCOMPARE(s.state.scaleTypeIndex, 0);
-        QCOMPARE(s.view.clears, 0);
+        QCOMPARE(s.described(),
+                 QStringLiteral("no reader, 0 open, 手动输入重量, scan locked, goods locked, 0 clears"));
     }
 };
 

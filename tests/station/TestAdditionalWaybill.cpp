@@ -38,25 +38,22 @@ private slots:
         QTest::addColumn<bool>("names");
         QTest::addColumn<bool>("shipped");
         QTest::addColumn<QString>("marked");
-        QTest::newRow("longer number first")
-            << QStringLiteral("附加单号YT12;附加单号YT1") << QStringLiteral("YT1") << true << false
-            << QStringLiteral("附加单号YT12;附加单号YT1#");
-        QTest::newRow("only the longer one") << QStringLiteral("附加单号YT12;") << QStringLiteral("YT1")
-                                             << false << false << QStringLiteral("附加单号YT12;");
-        QTest::newRow("at the end") << QStringLiteral("分箱:附加单号YT1") << QStringLiteral("YT1") << true
-                                    << false << QStringLiteral("分箱:附加单号YT1#");
-        QTest::newRow("shipped") << QStringLiteral("附加单号YT1已发货(仅算1个首重，单票重量：1kg);")
-                                 << QStringLiteral("YT1") << true << true
-                                 << QStringLiteral("附加单号YT1已发货(仅算1个首重，单票重量：1kg);");
-        QTest::newRow("longer one shipped")
-            << QStringLiteral("附加单号YT12已发货(…);附加单号YT1") << QStringLiteral("YT1") << true << false
-            << QStringLiteral("附加单号YT12已发货(…);附加单号YT1#");
-        QTest::newRow("without the marker")
-            << QStringLiteral("YT1") << QStringLiteral("YT1") << false << false << QStringLiteral("YT1");
-        QTest::newRow("letters in either case") << QStringLiteral("附加单号yt1;") << QStringLiteral("YT1")
-                                                << true << false << QStringLiteral("附加单号yt1#;");
-        QTest::newRow("wildcards are characters") << QStringLiteral("附加单号AXY1;") << QStringLiteral("A%_1")
-                                                  << false << false << QStringLiteral("附加单号AXY1;");
+        const auto row = [](const char* name, const char* remark, const char* number, bool names,
+                            bool shipped, const char* marked) {
+            QTest::newRow(name) << QString::fromUtf8(remark) << QString::fromUtf8(number) << names << shipped
+                                << QString::fromUtf8(marked);
+        };
+        row("longer number first", "附加单号YT12;附加单号YT1", "YT1", true, false,
+            "附加单号YT12;附加单号YT1#");
+        row("only the longer one", "附加单号YT12;", "YT1", false, false, "附加单号YT12;");
+        row("at the end", "分箱:附加单号YT1", "YT1", true, false, "分箱:附加单号YT1#");
+        row("shipped", "附加单号YT1已发货(仅算1个首重，单票重量：1kg);", "YT1", true, true,
+            "附加单号YT1已发货(仅算1个首重，单票重量：1kg);");
+        row("longer one shipped", "附加单号YT12已发货(…);附加单号YT1", "YT1", true, false,
+            "附加单号YT12已发货(…);附加单号YT1#");
+        row("without the marker", "YT1", "YT1", false, false, "YT1");
+        row("letters in either case", "附加单号yt1;", "YT1", true, false, "附加单号yt1#;");
+        row("wildcards are characters", "附加单号AXY1;", "A%_1", false, false, "附加单号AXY1;");
     }
     void remarkMentions()
     {

@@ -118,8 +118,16 @@ class TestStationTool : public QObject
 {
     Q_OBJECT
 
-    // Shared by the runs that must not start.
-    std::unique_ptr<ToolFixture> m_refusing;
+    // One station folder for all runs: each ships trades of its own or writes nothing.
+    std::unique_ptr<ToolFixture> m_fixture;
+
+    ToolFixture& fixture()
+    {
+        if (!m_fixture) {
+            m_fixture = std::make_unique<ToolFixture>();
+        }
+        return *m_fixture;
+    }
 
 private slots:
     void initTestCase()
@@ -132,7 +140,7 @@ private slots:
 
     void shipsFromArgumentsAndLines()
     {
-        ToolFixture f;
+        ToolFixture& f = fixture();
         const auto trades = f.readyTrades(4);
         QCOMPARE(trades.size(), 4);
 
@@ -171,7 +179,7 @@ private slots:
     // Options come from login.db as the scan tab reads them; questions get --answer.
     void optionsAndAnswers()
     {
-        ToolFixture f;
+        ToolFixture& f = fixture();
         const auto trades = f.readyTrades(3);
         QCOMPARE(trades.size(), 3);
         f.setting("update Initialization set check6 = 1");
@@ -212,10 +220,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
-        if (!m_refusing) {
-            m_refusing = std::make_unique<ToolFixture>();
-        }
-        QStringList all = m_refusing->login();
+        QStringList all = fixture().login();
         if (arguments.constFirst() == QLatin1String("--password")) {
             all.replace(all.indexOf(QStringLiteral("1234")), arguments.at(1));
         } else if (arguments == QStringList{QStringLiteral("--user")}) {
