@@ -12,180 +12,153 @@ class TestLoginService : public QObject
     Q_OBJECT
 
 private slots:
-    void passwordForm_data();
-    void passwordForm();
-    void outcomes_data();
-    void outcomes();
-    void successfulLoginBecomesTheDefault();
-    void wdgj31ComparesTheEncodedPassword();
-    void silentServerIsReportedWithinTheLoginTimeout();
-    void connectionStringForms_data();
-    void connectionStringForms();
-};
-
-void TestLoginService::passwordForm_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("dataBase");
-    QTest::addColumn<QString>("stored");
-    // 密码 is C3DC C2EB in GBK.
-    QTest::newRow("wdgj31 chinese") << QStringLiteral("密码ab") << QStringLiteral("wdgj31")
-                                    << QStringLiteral("w9zC62Fi");
-    QTest::newRow("wdgj31 padding") << QStringLiteral("1234") << QStringLiteral("wdgj31")
-                                    << QStringLiteral("MTIzNA==");
-    QTest::newRow("wdgj31 empty") << QString() << QStringLiteral("wdgj31") << QString();
-    QTest::newRow("other database") << QStringLiteral("密码ab") << QStringLiteral("wdgj3")
-                                    << QStringLiteral("密码ab");
-    QTest::newRow("case matters") << QStringLiteral("1234") << QStringLiteral("WDGJ31")
-                                  << QStringLiteral("1234");
-}
-
-void TestLoginService::passwordForm()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, dataBase);
-    QFETCH(QString, stored);
-    QCOMPARE(LoginService::storedPasswordForm(typed, dataBase), stored);
-}
-
-void TestLoginService::outcomes_data()
-{
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<int>("outcome");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<int>("group");
-    QTest::addColumn<bool>("stillConnected");
-    using O = LoginService::Outcome;
-    QTest::newRow("operator") << QString::fromLatin1(DemoLogins::kOperatorName)
-                              << QString::fromLatin1(DemoLogins::kOperatorPassword) << int(O::LoggedIn)
-                              << QString() << 1 << true;
-    QTest::newRow("administrator") << QString::fromLatin1(DemoLogins::kAdminName)
-                                   << QString::fromLatin1(DemoLogins::kAdminPassword) << int(O::LoggedIn)
-                                   << QString() << 0 << true;
-    QTest::newRow("wrong password") << QString::fromLatin1(DemoLogins::kOperatorName)
-                                    << QStringLiteral("12345") << int(O::WrongCredentials)
-                                    << QStringLiteral("用户名或密码错误，请重新输入!") << -1 << false;
-    QTest::newRow("quote in name") << QStringLiteral("operator' or '1'='1") << QStringLiteral("x' or '1'='1")
-                                   << int(O::WrongCredentials)
-                                   << QStringLiteral("用户名或密码错误，请重新输入!") << -1 << false;
-    QTest::newRow("disabled") << QString::fromLatin1(DemoLogins::kDisabledName)
-                              << QString::fromLatin1(DemoLogins::kDisabledPassword) << int(O::Disabled)
-                              << QStringLiteral("此用户已停用!") << -1 << true;
-    QTest::newRow("empty name") << QString() << QStringLiteral("1234") << int(O::EmptyUserName)
-                                << QStringLiteral("请输入用户名!") << -1 << true;
-}
-
-void TestLoginService::outcomes()
-{
-    QFETCH(QString, user);
-    QFETCH(QString, password);
-    QFETCH(int, outcome);
-    QFETCH(QString, message);
-    QFETCH(int, group);
-    QFETCH(bool, stillConnected);
-
-    DemoFolder demo;
-    const LoginContext& context = demo.session->context();
-    const auto result = demo.session->logIn(user, password);
-    QCOMPARE(int(result.outcome), outcome);
-    QCOMPARE(result.message, message);
-    QCOMPARE(context.operatorGroup, group);
-    QCOMPARE(context.operatorName, group >= 0 ? user : QString());
-    QCOMPARE(demo.orderDb().isOpen(), stillConnected);
-}
-
-void TestLoginService::successfulLoginBecomesTheDefault()
-{
-    DemoFolder demo;
-    const QString name = QString::fromLatin1(DemoLogins::kOperatorName);
-    const QString password = QString::fromLatin1(DemoLogins::kOperatorPassword);
-    QCOMPARE(demo.session->logIn(name, password).outcome, LoginService::Outcome::LoggedIn);
-    StationSettings::Options preset;
-    QVERIFY(demo.session->settings().read(&preset, nullptr));
-    QCOMPARE(preset.defaultUserName, name);
-    QCOMPARE(preset.defaultPassword, password);
-
-    // Without login.db the login still succeeds, but the operator hears that it was not kept.
-    LoginContext again = demo.session->context();
-    const auto unkept = LoginService::logIn(demo.orderDb(), nullptr, again, name, password);
-    QCOMPARE(unkept.outcome, LoginService::Outcome::LoggedIn);
-    QVERIFY(unkept.rememberFailed);
-    QCOMPARE(unkept.message, QString::fromUtf8(LoginService::kDatabaseAccessFailed));
-}
-
-void TestLoginService::wdgj31ComparesTheEncodedPassword()
-{
-    DemoFolder demo;
-    LoginContext context = demo.session->context();
-    context.server.dataBase = QStringLiteral("wdgj31");
-    QVERIFY(demo.orderDb().open(context.server, context.programFolder, nullptr));
-    QVERIFY(demo.orderDb().execute(
-        QStringLiteral("insert into G_Sys_UserList (UserName, PWD, GroupID, bBlockUp) values (?, ?, 1, 0)"),
-        {QStringLiteral("王小明"), QStringLiteral("w9zC62Fi")}));
-
-    const auto encoded = LoginService::logIn(demo.orderDb(), nullptr, context, QStringLiteral("王小明"),
-                                             QStringLiteral("密码ab"));
-    QCOMPARE(encoded.outcome, LoginService::Outcome::LoggedIn);
-    const auto plain = LoginService::logIn(demo.orderDb(), nullptr, context, QStringLiteral("王小明"),
-                                           QStringLiteral("w9zC62Fi"));
-    QCOMPARE(plain.outcome, LoginService::Outcome::WrongCredentials);
-}
-
-void TestLoginService::silentServerIsReportedWithinTheLoginTimeout()
-{
-    // A server that takes the connection and never answers, as a hung SQL Server would.
-    QTcpServer silent;
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
-    LoginContext context;
-    context.server = {QStringLiteral("127.0.0.1,%1").arg(silent.serverPort()), QStringLiteral("wdgj31"),
-                      QStringLiteral("sa"), QStringLiteral("x")};
-    OrderDatabase orderDb;
-    QElapsedTimer clock;
-    clock.start();
-    const auto result =
-        LoginService::logIn(orderDb, nullptr, context, QStringLiteral("operator"), QStringLiteral("1"));
-    QCOMPARE(result.outcome, LoginService::Outcome::DatabaseUnreachable);
-    QCOMPARE(result.message, QStringLiteral("数据库访问失败,请重新设置数据库参数!"));
-    QVERIFY2(clock.elapsed() < (OrderDatabase::kLoginTimeoutSeconds + 10) * 1000,
-             qPrintable(QStringLiteral("took %1 ms").arg(clock.elapsed())));
-
-    // No address at all fails at once.
-    LoginContext empty;
-    QCOMPARE(LoginService::logIn(orderDb, nullptr, empty, QStringLiteral("operator"), QString()).outcome,
-             LoginService::Outcome::DatabaseUnreachable);
-}
-
-void TestLoginService::connectionStringForms_data()
-{
-    QTest::addColumn<QString>("serverIp");
-    QTest::addColumn<QString>("server");
-    QTest::addColumn<QString>("port");
-    QTest::newRow("host") << QStringLiteral("db.shop.local") << QStringLiteral("SERVER={db.shop.local}")
-                          << QString();
-    QTest::newRow("host,port") << QStringLiteral("10.1.2.3, 1533") << QStringLiteral("SERVER={10.1.2.3}")
-                               << QStringLiteral("PORT={1533}");
-    QTest::newRow("instance") << QStringLiteral("10.1.2.3\\SQLEXPRESS")
-                              << QStringLiteral("SERVER={10.1.2.3\\SQLEXPRESS}") << QString();
-}
-
-void TestLoginService::connectionStringForms()
-{
-    QFETCH(QString, serverIp);
-    QFETCH(QString, server);
-    QFETCH(QString, port);
-    const QString text = OrderDatabase::odbcConnectionString(
-        {serverIp, QStringLiteral("wdgj31"), QStringLiteral("sa"), QStringLiteral("a;b}c")});
-    QVERIFY2(text.contains(server), qPrintable(text));
-    QCOMPARE(text.contains(QStringLiteral("PORT=")), !port.isEmpty());
-    if (!port.isEmpty()) {
-        QVERIFY(text.contains(port));
+    void passwordForm_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("dataBase");
+        QTest::addColumn<QString>("stored");
+        // 密码 is C3DC C2EB in GBK.
+        QTest::newRow("wdgj31 chinese")
+            << QStringLiteral("密码ab") << QStringLiteral("wdgj31") << QStringLiteral("w9zC62Fi");
+        QTest::newRow("wdgj31 padding")
+            << QStringLiteral("1234") << QStringLiteral("wdgj31") << QStringLiteral("MTIzNA==");
+        QTest::newRow("wdgj31 empty") << QString() << QStringLiteral("wdgj31") << QString();
+        QTest::newRow("other database")
+            << QStringLiteral("密码ab") << QStringLiteral("wdgj3") << QStringLiteral("密码ab");
+        QTest::newRow("case matters")
+            << QStringLiteral("1234") << QStringLiteral("WDGJ31") << QStringLiteral("1234");
     }
-    // A password holding the separators stays one value.
-    QVERIFY(text.contains(QStringLiteral("PWD={a;b}}c}")));
-    QVERIFY(text.contains(QStringLiteral("TDS_Version=7.4")));
-    QVERIFY(text.contains(QStringLiteral("ClientCharset=UTF-8")));
-}
+
+    void passwordForm()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, dataBase);
+        QFETCH(QString, stored);
+        QCOMPARE(LoginService::storedPasswordForm(typed, dataBase), stored);
+    }
+
+    void outcomes_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("group");
+        QTest::addColumn<bool>("stillConnected");
+        const auto row = [](const char* name, const char* user, const char* password,
+                            LoginService::Outcome outcome, const char* message, int group, bool connected) {
+            QTest::newRow(name) << QString::fromUtf8(user) << QString::fromUtf8(password) << int(outcome)
+                                << QString::fromUtf8(message) << group << connected;
+        };
+        using O = LoginService::Outcome;
+        const char* wrong = "用户名或密码错误，请重新输入!";
+        row("operator", DemoLogins::kOperatorName, DemoLogins::kOperatorPassword, O::LoggedIn, "", 1, true);
+        row("administrator", DemoLogins::kAdminName, DemoLogins::kAdminPassword, O::LoggedIn, "", 0, true);
+        row("wrong password", DemoLogins::kOperatorName, "12345", O::WrongCredentials, wrong, -1, false);
+        row("quote in name", "operator' or '1'='1", "x' or '1'='1", O::WrongCredentials, wrong, -1, false);
+        row("disabled", DemoLogins::kDisabledName, DemoLogins::kDisabledPassword, O::Disabled,
+            "此用户已停用!", -1, true);
+        row("empty name", "", "1234", O::EmptyUserName, "请输入用户名!", -1, true);
+    }
+
+    void outcomes()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(int, outcome);
+        QFETCH(QString, message);
+        QFETCH(int, group);
+        QFETCH(bool, stillConnected);
+
+        DemoFolder demo;
+        const LoginContext& context = demo.session->context();
+        const auto result = demo.session->logIn(user, password);
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.message, message);
+        QCOMPARE(context.operatorGroup, group);
+        QCOMPARE(context.operatorName, group >= 0 ? user : QString());
+        QCOMPARE(demo.orderDb().isOpen(), stillConnected);
+        // A successful login becomes the one the login window offers next.
+        StationSettings::Options preset;
+        QVERIFY(demo.session->settings().read(&preset, nullptr));
+        QCOMPARE(preset.defaultUserName + QLatin1Char('|') + preset.defaultPassword,
+                 group >= 0 ? user + QLatin1Char('|') + password : QStringLiteral("|"));
+    }
+
+    void wdgj31ComparesTheEncodedPassword()
+    {
+        DemoFolder demo;
+        LoginContext context = demo.session->context();
+        context.server.dataBase = QStringLiteral("wdgj31");
+        QVERIFY(demo.orderDb().open(context.server, context.programFolder, nullptr));
+        QVERIFY(demo.orderDb().execute(
+            QStringLiteral(
+                "insert into G_Sys_UserList (UserName, PWD, GroupID, bBlockUp) values (?, ?, 1, 0)"),
+            {QStringLiteral("王小明"), QStringLiteral("w9zC62Fi")}));
+
+        // Without login.db the login still succeeds, but the operator hears that it was not kept.
+        const auto encoded = LoginService::logIn(demo.orderDb(), nullptr, context, QStringLiteral("王小明"),
+                                                 QStringLiteral("密码ab"));
+        QCOMPARE(encoded.outcome, LoginService::Outcome::LoggedIn);
+        QVERIFY(encoded.rememberFailed);
+        QCOMPARE(encoded.message, QString::fromUtf8(LoginService::kDatabaseAccessFailed));
+        const auto plain = LoginService::logIn(demo.orderDb(), nullptr, context, QStringLiteral("王小明"),
+                                               QStringLiteral("w9zC62Fi"));
+        QCOMPARE(plain.outcome, LoginService::Outcome::WrongCredentials);
+    }
+
+    void silentServerIsReportedWithinTheLoginTimeout()
+    {
+        // A server that takes the connection and never answers, as a hung SQL Server would.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        LoginContext context;
+        context.server = {QStringLiteral("127.0.0.1,%1").arg(silent.serverPort()), QStringLiteral("wdgj31"),
+                          QStringLiteral("sa"), QStringLiteral("x")};
+        OrderDatabase orderDb;
+        QElapsedTimer clock;
+        clock.start();
+        const auto result =
+            LoginService::logIn(orderDb, nullptr, context, QStringLiteral("operator"), QStringLiteral("1"));
+        QCOMPARE(result.outcome, LoginService::Outcome::DatabaseUnreachable);
+        QCOMPARE(result.message, QStringLiteral("数据库访问失败,请重新设置数据库参数!"));
+        QVERIFY2(clock.elapsed() < (OrderDatabase::kLoginTimeoutSeconds + 10) * 1000,
+                 qPrintable(QStringLiteral("took %1 ms").arg(clock.elapsed())));
+
+        // No address at all fails at once.
+        LoginContext empty;
+        QCOMPARE(LoginService::logIn(orderDb, nullptr, empty, QStringLiteral("operator"), QString()).outcome,
+                 LoginService::Outcome::DatabaseUnreachable);
+    }
+
+    void connectionStringForms_data()
+    {
+        QTest::addColumn<QString>("serverIp");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("host") << QStringLiteral("db.shop.local") << QStringLiteral("SERVER={db.shop.local}")
+                              << QString();
+        QTest::newRow("host,port") << QStringLiteral("10.1.2.3, 1533") << QStringLiteral("SERVER={10.1.2.3}")
+                                   << QStringLiteral("PORT={1533}");
+        QTest::newRow("instance") << QStringLiteral("10.1.2.3\\SQLEXPRESS")
+                                  << QStringLiteral("SERVER={10.1.2.3\\SQLEXPRESS}") << QString();
+    }
+
+    void connectionStringForms()
+    {
+        QFETCH(QString, serverIp);
+        QFETCH(QString, server);
+        QFETCH(QString, port);
+        const QString text = OrderDatabase::odbcConnectionString(
+            {serverIp, QStringLiteral("wdgj31"), QStringLiteral("sa"), QStringLiteral("a;b}c")});
+        QVERIFY2(text.contains(server), qPrintable(text));
+        QVERIFY(port.isEmpty() ? !text.contains(QStringLiteral("PORT=")) : text.contains(port));
+        // A password holding the separators stays one value.
+        QVERIFY(text.contains(QStringLiteral("PWD={a;b}}c}")));
+        QVERIFY(text.contains(QStringLiteral("TDS_Version=7.4")));
+        QVERIFY(text.contains(QStringLiteral("ClientCharset=UTF-8")));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLoginService)
 #include "TestLoginService.moc"

@@ -12,17 +12,17 @@
 // the test's own.
 class ScaleLoginDb
 {
+    SqlConnection m_connection; // first made, last gone: the settings below use it
+
 public:
     // `typeCount` rows of ScaleTypel are written and listed in Scale.ScaleNumber.
     ScaleLoginDb(const QString& path, int typeCount = 5, const QString& firstName = QStringLiteral("VarnikC"))
         : m_connection(QStringLiteral("QSQLITE"), QStringLiteral("scale-login"))
     {
-        m_ok = openSqliteFile(m_connection, path, nullptr);
         const QStringList names{firstName, QStringLiteral("VarnikA1"), QStringLiteral("VarnikB"),
                                 QStringLiteral("手动输入"), QStringLiteral("VarnikD")};
-        const QStringList bauds{QStringLiteral("9600"), QStringLiteral("1200"), QStringLiteral("9600"),
-                                QStringLiteral("9600"), QStringLiteral("9600")};
-        m_ok = m_ok && exec("create table Initialization(ID integer primary key, Com int, ScaleType int)") &&
+        m_ok = openSqliteFile(m_connection, path, nullptr) &&
+               exec("create table Initialization(ID integer primary key, Com int, ScaleType int)") &&
                exec("create table Scale(ID int, ComNumber int, ScaleNumber int)") &&
                exec("create table ScaleTypel(ID integer primary key, ScaleName varchar(50), "
                     "ScaleRange varchar(20), BaudRate varchar(20))") &&
@@ -30,7 +30,7 @@ public:
                exec("insert into Scale(ID, ComNumber, ScaleNumber) values(1, 20, ?)", {typeCount});
         for (int i = 0; m_ok && i < typeCount; ++i) {
             m_ok = exec("insert into ScaleTypel(ID, ScaleName, ScaleRange, BaudRate) values(?, ?, '30', ?)",
-                        {i + 1, names.value(i), bauds.value(i)});
+                        {i + 1, names.value(i), i == 1 ? QStringLiteral("1200") : QStringLiteral("9600")});
         }
         settings.setDatabase(db());
     }
@@ -38,32 +38,28 @@ public:
     bool isOk() const { return m_ok; }
     QSqlDatabase& db() { return m_connection.db(); }
 
-    bool exec(const char* sql, const QVariantList& values = {})
-    {
-        QSqlQuery query(db());
-        query.prepare(QString::fromUtf8(sql));
-        for (const QVariant& value : values) {
-            query.addBindValue(value);
-        }
-        return query.exec();
-    }
+    bool exec(const char* sql, const QVariantList& values = {}) { return run(sql, values).isActive(); }
 
+    // The first column of the first row; invalid when there is none.
     QVariant value(const char* sql, const QVariantList& values = {})
     {
-        QSqlQuery query(db());
-        query.prepare(QString::fromUtf8(sql));
-        for (const QVariant& value : values) {
-            query.addBindValue(value);
-        }
-        if (!query.exec() || !query.next()) {
-            return {};
-        }
-        return query.value(0);
+        QSqlQuery query = run(sql, values);
+        return query.next() ? query.value(0) : QVariant();
     }
 
     StationSettings settings;
 
 private:
-    SqlConnection m_connection;
+    QSqlQuery run(const char* sql, const QVariantList& values)
+    {
+        QSqlQuery query(db());
+        query.prepare(QString::fromUtf8(sql));
+        for (const QVariant& value : values) {
+            query.addBindValue(value);
+        }
+        query.exec();
+        return query;
+    }
+
     bool m_ok = false;
 };

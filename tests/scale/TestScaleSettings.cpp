@@ -1,6 +1,5 @@
 #include "ScaleLoginDb.h"
 
-#include "base/InputRules.h"
 #include "scale/ComDeviceMap.h"
 #include "scale/PseudoTerminal.h"
 #include "scale/ScaleFrames.h"
@@ -42,25 +41,55 @@ struct FakeView : ScaleView
 int openCount(const QString& device)
 {
     int count = 0;
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
-        if (fd.symLinkTarget() == device) {
-            ++count;
-        }
+    for (const QFileInfo& fd :
+         QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+        count += fd.symLinkTarget() == device ? 1 : 0;
     }
     return count;
 }
 
-ScaleChoice choiceOf(int port, int type, const QString& range, const QString& rate, const QString& device)
+// A login.db whose COM1 is a pseudo-terminal, and what the main window holds of the scale.
+struct Station
 {
-    ScaleChoice choice;
-    choice.portNumber = port;
-    choice.scaleTypeIndex = type;
-    choice.range = range;
-    choice.baudRate = rate;
-    choice.device = device;
-    return choice;
-}
+    explicit Station(const QString& path, ScaleState initial = {1, 0, 9600, 30.0})
+        : login(path)
+        , state(initial)
+    {
+        ComDeviceMap::ensureTable(login.db(), nullptr);
+        ComDeviceMap::store(login.db(), 1, line.devicePath(), nullptr);
+    }
+    void start() { ScaleSettingsApply::startAtShow(state, login.db(), host, view); }
+    bool apply(int port, int type, const QString& range, const QString& rate, const QString& device)
+    {
+        return apply(ScaleChoice{port, type, range, rate, device});
+    }
+    bool apply(const ScaleChoice& choice)
+    {
+        return ScaleSettingsApply::apply(choice, state, login.settings, login.db(), host, view, prompter);
+    }
+    QString stored(const char* sql) { return login.value(sql).toString(); }
+    // The reader and the main window's weight boxes, in a few words.
+    QString described() const
+    {
+        const QString reader = !host.hasReader()        ? QStringLiteral("no reader")
+                               : host.isSuspended()     ? QStringLiteral("suspended")
+                               : host.isStopRequested() ? QStringLiteral("stopping")
+                                                        : QStringLiteral("reading");
+        return QStringLiteral("%1, %2 open, %3, scan %4, goods %5, %6 clears")
+            .arg(reader)
+            .arg(openCount(line.devicePath()))
+            .arg(view.caption, view.scanReadOnly ? QStringLiteral("locked") : QStringLiteral("typed"),
+                 view.goodsReadOnly ? QStringLiteral("locked") : QStringLiteral("typed"))
+            .arg(view.clears);
+    }
+
+    ScaleLoginDb login;
+    PseudoTerminal line;
+    RecordingPrompter prompter;
+    ScaleReaderHost host{prompter};
+    FakeView view;
+    ScaleState state;
+};
 
 } // namespace
 
@@ -68,430 +97,286 @@ class TestScaleSettings : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void upgradesOnFirstAndSecondShowing();
-    void listsShowTheSettingsInForce();
-    void typeChangeFillsRangeAndRate();
-    void rangeAndRateKeys_data();
-    void rangeAndRateKeys();
-    void cancelledChangesAreNotApplied();
-    void deviceFollowsThePort();
-    void defaultDevices_data();
-    void defaultDevices();
-    void storedChoiceAndNewReader();
-    void switchingToTypedWeightsAndBack();
-    void manualWeightTickedSuspendsNewReader();
-    void refusedChoicesChangeNothing_data();
-    void refusedChoicesChangeNothing();
-    void failedStoreIsNotReportedAsSuccess();
-    void startAtShowWithTypedWeights();
-
-private:
     TempDataFolder m_folder;
     int m_serial = 0;
+    // A scale reading its port, shared by the runs that must leave it as it is.
+    std::unique_ptr<Station> m_running;
+
     QString nextDb() { return m_folder.file(QStringLiteral("login%1.db").arg(++m_serial)); }
+    Station& running()
+    {
+        if (!m_running) {
+            m_running = std::make_unique<Station>(nextDb());
+            m_running->start();
+        }
+        return *m_running;
+    }
+
+private slots:
+    void upgradesOnFirstAndSecondShowing()
+    {
+        ScaleLoginDb login(nextDb(), 3, QStringLiteral("湘平ES"));
+        QVERIFY(login.isOk());
+        RecordingPrompter prompter;
+        ScaleState state{1, 0, 9600, 30.0};
+        TElectronicScaleSetDlg dialog(login.db(), prompter, state);
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+
+        dialog.show();
+        QCOMPARE(types->count(), 4);
+        QCOMPARE(types->itemText(0), QStringLiteral("VarnikC"));
+        QCOMPARE(types->itemText(3), QStringLiteral("VarnikA1"));
+        QCOMPARE(login.value("select ScaleRange from ScaleTypel where ID=4").toString(),
+                 QStringLiteral("30"));
+        // A file without a table of devices falls back on the defaults.
+        QCOMPARE(dialog.choice().device, QStringLiteral("/dev/ttyS0"));
+        dialog.hide();
+        for (int showing = 2; showing <= 3; ++showing) {
+            dialog.show();
+            QCOMPARE(types->count(), 5);
+            QCOMPARE(types->itemText(4), QStringLiteral("VarnikB"));
+            QCOMPARE(login
+                         .value("select count(*) || '|' || (select ScaleNumber from Scale where ID=1) "
+                                "from ScaleTypel")
+                         .toString(),
+                     QStringLiteral("5|5"));
+            dialog.hide();
+        }
+        QCOMPARE(prompter.messages, QStringList());
+    }
+
+    void dialogShowsAndFollowsTheChoice()
+    {
+        ScaleLoginDb login(nextDb());
+        QVERIFY(login.exec("update ScaleTypel set BaudRate = null where ID = 3"));
+        QVERIFY(login.exec("update ScaleTypel set ScaleRange = '' where ID = 5"));
+        QVERIFY(ComDeviceMap::ensureTable(login.db(), nullptr));
+        QVERIFY(ComDeviceMap::store(login.db(), 2, QStringLiteral("/dev/serial/by-id/usb-scale"), nullptr));
+        RecordingPrompter prompter;
+        ScaleState state{3, 1, 1200, 30.0};
+        TElectronicScaleSetDlg dialog(login.db(), prompter, state);
+        dialog.show();
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        auto* ports = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+        // What OK would apply, and whether a port can be chosen.
+        const auto offered = [&] {
+            const ScaleChoice c = dialog.choice();
+            return QStringLiteral("COM%1|%2|%3|%4|%5|%6")
+                .arg(c.portNumber)
+                .arg(c.scaleTypeIndex)
+                .arg(c.range, c.baudRate, c.device,
+                     ports->isEnabled() ? QStringLiteral("ports") : QStringLiteral("no ports"));
+        };
+
+        // The settings in force.
+        QCOMPARE(ports->count(), 20);
+        QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
+        QCOMPARE(types->currentIndex(), 1);
+        QCOMPARE(offered(), QStringLiteral("COM3|1|30|1200|/dev/ttyS2|ports"));
+
+        // The device follows the port, range and rate follow the type, prompting where none is kept.
+        ports->setCurrentIndex(1);
+        QCOMPARE(offered(), QStringLiteral("COM2|1|30|1200|/dev/serial/by-id/usb-scale|ports"));
+        types->setCurrentIndex(3);
+        QCOMPARE(offered(), QStringLiteral("COM2|3|30|9600|/dev/serial/by-id/usb-scale|no ports"));
+        types->setCurrentIndex(2);
+        QCOMPARE(offered(),
+                 QStringLiteral("COM2|2|30|请输入VarnikB波特率!|/dev/serial/by-id/usb-scale|ports"));
+        types->setCurrentIndex(4);
+        QCOMPARE(offered(),
+                 QStringLiteral("COM2|4|请输入VarnikD量程!|9600|/dev/serial/by-id/usb-scale|ports"));
+
+        // Cancelled: the next showing offers, and would apply, the settings in force again.
+        dialog.reject();
+        state.scaleTypeIndex = kManualScaleTypeIndex;
+        dialog.show();
+        QCOMPARE(types->currentIndex(), kManualScaleTypeIndex);
+        QCOMPARE(offered(), QStringLiteral("COM3|3|30|9600|/dev/ttyS2|no ports"));
+    }
+
+    void rangeAndRateKeys_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("illegal");
+        const auto row = [](const char* name, const char* box, const char* typed, const char* text,
+                            bool illegal) {
+            QTest::newRow(name) << QString::fromUtf8(box) << QString::fromUtf8(typed)
+                                << QString::fromUtf8(text) << illegal;
+        };
+        row("range second point", "Range", "3.0.", "3.0", false);
+        row("range letters", "Range", "3a0kg", "30", false);
+        row("range point first", "Range", ".", "", true);
+        row("range two zeros", "Range", "00", "", true);
+        row("range one zero then point", "Range", "0.5", "0.5", false);
+        row("range four characters", "Range", "123456", "1234", false);
+        row("rate digits only", "Rate", "96a.00", "9600", false);
+        row("rate four characters", "Rate", "115200", "1152", false);
+    }
+    void rangeAndRateKeys()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(bool, illegal);
+        RecordingPrompter prompter;
+        TElectronicScaleSetDlg dialog(running().login.db(), prompter, running().state);
+        dialog.show();
+        auto* edit = dialog.findChild<QLineEdit*>(box);
+        edit->clear();
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(prompter.messages, illegal ? QStringList{QStringLiteral("输入违法数据!")} : QStringList());
+        // Pasting bypasses nothing.
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), QString());
+    }
+
+    void defaultDevices_data()
+    {
+        QTest::addColumn<int>("com");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("COM0") << 0 << "";
+        QTest::newRow("COM1") << 1 << "/dev/ttyS0";
+        QTest::newRow("COM4") << 4 << "/dev/ttyS3";
+        QTest::newRow("COM5") << 5 << "/dev/ttyUSB0";
+        QTest::newRow("COM12") << 12 << "/dev/ttyUSB7";
+        QTest::newRow("COM13") << 13 << "/dev/ttyACM0";
+        QTest::newRow("COM20") << 20 << "/dev/ttyACM7";
+        QTest::newRow("COM21") << 21 << "/dev/ttyS20";
+    }
+    void defaultDevices()
+    {
+        QFETCH(int, com);
+        QFETCH(QString, device);
+        QCOMPARE(ComDeviceMap::defaultDevice(com), device);
+    }
+
+    void storedChoiceAndNewReader()
+    {
+        Station s(nextDb());
+        const QString missing = QStringLiteral("/dev/ttyUSB-zelvo-missing");
+        QVERIFY(s.apply(5, 1, QStringLiteral("50."), QStringLiteral("2400"), missing));
+        QCOMPARE(s.stored("select Com || '|' || ScaleType from Initialization where ID=1"),
+                 QStringLiteral("5|2"));
+        QCOMPARE(s.stored("select ScaleRange || '|' || BaudRate from ScaleTypel where ID=2"),
+                 QStringLiteral("50.|2400"));
+        QCOMPARE(ComDeviceMap::device(s.login.db(), 5), missing);
+        QCOMPARE(s.state.portNumber, 5);
+        QCOMPARE(s.state.scaleTypeIndex, 1);
+        QCOMPARE(s.state.baudRate, 2400);
+        QCOMPARE(s.state.scaleRange, 50.0);
+        // The settings stay stored when the new port does not open.
+        QCOMPARE(s.prompter.messages, QStringList({QStringLiteral("电子秤配置修改成功!"),
+                                                   missing + QStringLiteral(":无法连接，请检查!")}));
+        QCOMPARE(s.described(),
+                 QStringLiteral("stopping, 0 open, 手动输入重量, scan locked, goods locked, 1 clears"));
+    }
+
+    // Typed weights at the start, a scale chosen, the same scale again, typed weights chosen, the
+    // scale chosen while a manual weight is ticked: never more than one reader on the port.
+    void typedWeightsAndBack()
+    {
+        Station s(nextDb(), {1, kManualScaleTypeIndex, 9600, 30.0});
+        QVERIFY(s.line.isOpen());
+        QStringList shown;
+        connect(&s.host, &ScaleReaderHost::weightText, &s.host,
+                [&shown](const QString& text) { shown.append(text); });
+        const QString device = s.line.devicePath();
+        s.start();
+        QCOMPARE(s.described(), QStringLiteral("no reader, 0 open, 记住, scan typed, goods typed, 1 clears"));
+        for (int clears = 2; clears <= 3; ++clears) {
+            QVERIFY(s.apply(1, 0, QStringLiteral("30"), QStringLiteral("9600"), device));
+            QCOMPARE(s.described(),
+                     QStringLiteral("reading, 1 open, 手动输入重量, scan locked, goods locked, %1 clears")
+                         .arg(clears));
+        }
+        QVERIFY(s.line.write(ScaleFrames::frame(0, 1.5).repeated(3)));
+        QTRY_COMPARE(shown.value(0), QStringLiteral("1.5"));
+
+        QVERIFY(s.apply(1, 3, QStringLiteral("30"), QStringLiteral("9600"), QString()));
+        QCOMPARE(s.described(), QStringLiteral("no reader, 0 open, 记住, scan typed, goods typed, 4 clears"));
+        QCOMPARE(s.stored("select ScaleType from Initialization where ID=1"), QStringLiteral("4"));
+
+        // A ticked manual weight keeps its box editable and the new reader suspended.
+        s.view.scanChecked = true;
+        QVERIFY(s.apply(1, 0, QStringLiteral("30"), QStringLiteral("9600"), device));
+        QCOMPARE(s.described(),
+                 QStringLiteral("suspended, 1 open, 手动输入重量, scan typed, goods locked, 5 clears"));
+        shown.clear();
+        QVERIFY(s.line.write(ScaleFrames::frame(0, 2.5).repeated(5)));
+        QTest::qWait(1200);
+        QCOMPARE(shown, QStringList());
+    }
+
+    void refusedChoicesChangeNothing_data()
+    {
+        QTest::addColumn<ScaleChoice>("choice");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* name, int port, int type, const char* range, const char* rate,
+                            const char* device, const char* message) {
+            QTest::newRow(name) << ScaleChoice{port, type, QString::fromUtf8(range), QString::fromUtf8(rate),
+                                               QString::fromUtf8(device)}
+                                << QString::fromUtf8(message);
+        };
+        const char* badRange = "输入的量程数据非法，请重新输入!";
+        const char* badRate = "输入的波特率数据非法，请重新输入!";
+        const char* dev = "/dev/ttyUSB0";
+        row("point first", 2, 1, ".5", "9600", dev, badRange);
+        row("two points", 2, 1, "3.0.", "9600", dev, badRange);
+        row("range prompt", 2, 1, "请输入VarnikA1量程!", "9600", dev, badRange);
+        row("zero range", 2, 1, "0.", "9600", dev, badRange);
+        row("rate prompt", 2, 1, "30", "请输入VarnikA1波特率!", dev, badRate);
+        row("zero rate", 2, 1, "30", "0", dev, badRate);
+        row("no port", 0, 1, "30", "9600", dev, "未选择端口号!");
+        row("no type", 2, -1, "30", "9600", dev, "未选择电子秤的类型!");
+        row("no device", 2, 1, "30", "9600", " ", "未填写串口设备!");
+    }
+    void refusedChoicesChangeNothing()
+    {
+        QFETCH(ScaleChoice, choice);
+        QFETCH(QString, message);
+        Station& s = running();
+        s.prompter.messages.clear();
+        QVERIFY(!s.apply(choice));
+        QCOMPARE(s.prompter.messages, QStringList{message});
+        QCOMPARE(s.stored("select Com || '|' || ScaleType from Initialization where ID=1"),
+                 QStringLiteral("1|1"));
+        QCOMPARE(s.stored("select ScaleRange from ScaleTypel where ID=2"), QStringLiteral("30"));
+        QCOMPARE(QStringLiteral("%1|%2").arg(s.state.portNumber).arg(s.state.scaleTypeIndex),
+                 QStringLiteral("1|0"));
+        QCOMPARE(s.described(),
+                 QStringLiteral("reading, 1 open, 手动输入重量, scan locked, goods locked, 0 clears"));
+    }
+
+    // A store that fails, at once or half way, keeps nothing of the choice and says so.
+    void failedStoreKeepsNothing_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("no option row") << QStringLiteral("delete from Initialization");
+        QTest::newRow("no row for the type") << QStringLiteral("delete from ScaleTypel where ID = 2");
+    }
+    void failedStoreKeepsNothing()
+    {
+        QFETCH(QString, damage);
+        Station s(nextDb());
+        QVERIFY(s.login.exec(damage.toUtf8().constData()));
+        const char* all =
+            "select ifnull((select group_concat(Com || '|' || ScaleType) from Initialization), '') || '#' || "
+            "group_concat(ScaleRange || '|' || BaudRate) from ScaleTypel";
+        const QString before = s.stored(all);
+        QVERIFY(!s.apply(2, 1, QStringLiteral("50"), QStringLiteral("2400"), QStringLiteral("/dev/ttyUSB1")));
+        QCOMPARE(s.prompter.messages.size(), 1);
+        QVERIFY(s.prompter.messages.first().startsWith(QStringLiteral("电子秤配置保存失败!")));
+        QCOMPARE(s.stored(all), before);
+        QCOMPARE(ComDeviceMap::device(s.login.db(), 2), QStringLiteral("/dev/ttyS1"));
+        QCOMPARE(s.state.scaleTypeIndex, 0);
+        QCOMPARE(s.described(),
+                 QStringLiteral("no reader, 0 open, 手动输入重量, scan locked, goods locked, 0 clears"));
+    }
 };
-
-void TestScaleSettings::upgradesOnFirstAndSecondShowing()
-{
-    ScaleLoginDb login(nextDb(), 3, QStringLiteral("湘平ES"));
-    QVERIFY(login.isOk());
-    RecordingPrompter prompter;
-    ScaleState state{1, 0, 9600, 30.0};
-    TElectronicScaleSetDlg dialog(login.db(), prompter, state);
-    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    QVERIFY(types);
-
-    dialog.show();
-    QCOMPARE(types->count(), 4);
-    QCOMPARE(types->itemText(0), QStringLiteral("VarnikC"));
-    QCOMPARE(types->itemText(3), QStringLiteral("VarnikA1"));
-    QCOMPARE(login.value("select ScaleNumber from Scale where ID=1").toInt(), 4);
-    QCOMPARE(login.value("select ScaleRange from ScaleTypel where ID=4").toString(), QStringLiteral("30"));
-    dialog.hide();
-
-    dialog.show();
-    QCOMPARE(types->count(), 5);
-    QCOMPARE(types->itemText(4), QStringLiteral("VarnikB"));
-    dialog.hide();
-
-    dialog.show();
-    QCOMPARE(types->count(), 5);
-    QCOMPARE(login.value("select count(*) from ScaleTypel").toInt(), 5);
-    QCOMPARE(login.value("select ScaleNumber from Scale where ID=1").toInt(), 5);
-    QCOMPARE(prompter.messages, QStringList());
-}
-
-void TestScaleSettings::listsShowTheSettingsInForce()
-{
-    ScaleLoginDb login(nextDb());
-    QVERIFY(login.isOk());
-    RecordingPrompter prompter;
-    ScaleState state{3, 1, 1200, 30.0};
-    TElectronicScaleSetDlg dialog(login.db(), prompter, state);
-    dialog.show();
-    auto* ports = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox2"));
-    QCOMPARE(ports->count(), 20);
-    QCOMPARE(ports->currentText(), QStringLiteral("COM3"));
-    QVERIFY(ports->isEnabled());
-    QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentIndex(), 1);
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("Range"))->text(), QStringLiteral("30"));
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("Rate"))->text(), QStringLiteral("1200"));
-    QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("ComDevice"))->currentText(),
-             QStringLiteral("/dev/ttyS2"));
-    dialog.hide();
-
-    state.scaleTypeIndex = kManualScaleTypeIndex;
-    dialog.show();
-    QVERIFY(!ports->isEnabled());
-}
-
-void TestScaleSettings::typeChangeFillsRangeAndRate()
-{
-    ScaleLoginDb login(nextDb());
-    QVERIFY(login.exec("update ScaleTypel set BaudRate = null where ID = 2"));
-    QVERIFY(login.exec("update ScaleTypel set ScaleRange = '' where ID = 5"));
-    RecordingPrompter prompter;
-    ScaleState state{1, 0, 9600, 30.0};
-    TElectronicScaleSetDlg dialog(login.db(), prompter, state);
-    dialog.show();
-    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    auto* ports = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox2"));
-    auto* range = dialog.findChild<QLineEdit*>(QStringLiteral("Range"));
-    auto* rate = dialog.findChild<QLineEdit*>(QStringLiteral("Rate"));
-
-    types->setCurrentIndex(3);
-    QCOMPARE(dialog.chosenType(), 3);
-    QVERIFY(!ports->isEnabled());
-    types->setCurrentIndex(1);
-    QVERIFY(ports->isEnabled());
-    QCOMPARE(range->text(), QStringLiteral("30"));
-    QCOMPARE(rate->text(), QStringLiteral("请输入VarnikA1波特率!"));
-    types->setCurrentIndex(4);
-    QCOMPARE(range->text(), QStringLiteral("请输入VarnikD量程!"));
-    QCOMPARE(rate->text(), QStringLiteral("9600"));
-    // The prompt is no range: confirming it is refused.
-    QVERIFY(!InputRules::isLegalRange(dialog.choice().range));
-}
-
-void TestScaleSettings::rangeAndRateKeys_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("messages");
-    const QStringList none;
-    const QStringList illegal{QStringLiteral("输入违法数据!")};
-    QTest::newRow("range with point") << "Range"
-                                      << "30."
-                                      << "30." << none;
-    QTest::newRow("range second point") << "Range"
-                                        << "3.0."
-                                        << "3.0" << none;
-    QTest::newRow("range letters") << "Range"
-                                   << "3a0kg"
-                                   << "30" << none;
-    QTest::newRow("range point first") << "Range"
-                                       << "."
-                                       << "" << illegal;
-    QTest::newRow("range two zeros") << "Range"
-                                     << "00"
-                                     << "" << illegal;
-    QTest::newRow("range one zero then point") << "Range"
-                                               << "0.5"
-                                               << "0.5" << none;
-    QTest::newRow("range four characters") << "Range"
-                                           << "123456"
-                                           << "1234" << none;
-    QTest::newRow("rate digits only") << "Rate"
-                                      << "96a.00"
-                                      << "9600" << none;
-    QTest::newRow("rate four characters") << "Rate"
-                                          << "115200"
-                                          << "1152" << none;
-}
-
-void TestScaleSettings::rangeAndRateKeys()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, typed);
-    QFETCH(QString, text);
-    QFETCH(QStringList, messages);
-    ScaleLoginDb login(nextDb());
-    RecordingPrompter prompter;
-    ScaleState state{1, 0, 9600, 30.0};
-    TElectronicScaleSetDlg dialog(login.db(), prompter, state);
-    dialog.show();
-    auto* edit = dialog.findChild<QLineEdit*>(box);
-    QVERIFY(edit);
-    edit->clear();
-    QTest::keyClicks(edit, typed);
-    QCOMPARE(edit->text(), text);
-    QCOMPARE(prompter.messages, messages);
-    // Pasting bypasses nothing.
-    edit->clear();
-    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(edit->text(), QString());
-}
-
-void TestScaleSettings::cancelledChangesAreNotApplied()
-{
-    ScaleLoginDb login(nextDb());
-    RecordingPrompter prompter;
-    ScaleState state{2, 0, 9600, 30.0};
-    TElectronicScaleSetDlg dialog(login.db(), prompter, state);
-    dialog.show();
-    dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->setCurrentIndex(4);
-    dialog.findChild<QComboBox*>(QStringLiteral("ComboBox2"))->setCurrentIndex(6);
-    QCOMPARE(dialog.chosenType(), 4);
-    QCOMPARE(dialog.chosenPort(), 7);
-    dialog.reject();
-
-    dialog.show();
-    QCOMPARE(dialog.chosenType(), 0);
-    QCOMPARE(dialog.chosenPort(), 2);
-    QCOMPARE(dialog.choice().scaleTypeIndex,
-             dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentIndex());
-}
-
-void TestScaleSettings::deviceFollowsThePort()
-{
-    ScaleLoginDb login(nextDb());
-    QVERIFY(ComDeviceMap::ensureTable(login.db(), nullptr));
-    QVERIFY(ComDeviceMap::store(login.db(), 2, QStringLiteral("/dev/serial/by-id/usb-scale"), nullptr));
-    RecordingPrompter prompter;
-    ScaleState state{1, 0, 9600, 30.0};
-    TElectronicScaleSetDlg dialog(login.db(), prompter, state);
-    dialog.show();
-    auto* device = dialog.findChild<QComboBox*>(QStringLiteral("ComDevice"));
-    QCOMPARE(device->currentText(), QStringLiteral("/dev/ttyS0"));
-    dialog.findChild<QComboBox*>(QStringLiteral("ComboBox2"))->setCurrentIndex(1);
-    QCOMPARE(device->currentText(), QStringLiteral("/dev/serial/by-id/usb-scale"));
-    QCOMPARE(dialog.choice().device, QStringLiteral("/dev/serial/by-id/usb-scale"));
-    QCOMPARE(dialog.choice().portNumber, 2);
-}
-
-void TestScaleSettings::defaultDevices_data()
-{
-    QTest::addColumn<int>("com");
-    QTest::addColumn<QString>("device");
-    QTest::newRow("COM0") << 0 << "";
-    QTest::newRow("COM1") << 1 << "/dev/ttyS0";
-    QTest::newRow("COM4") << 4 << "/dev/ttyS3";
-    QTest::newRow("COM5") << 5 << "/dev/ttyUSB0";
-    QTest::newRow("COM12") << 12 << "/dev/ttyUSB7";
-    QTest::newRow("COM13") << 13 << "/dev/ttyACM0";
-    QTest::newRow("COM20") << 20 << "/dev/ttyACM7";
-    QTest::newRow("COM21") << 21 << "/dev/ttyS20";
-}
-
-void TestScaleSettings::defaultDevices()
-{
-    QFETCH(int, com);
-    QFETCH(QString, device);
-    QCOMPARE(ComDeviceMap::defaultDevice(com), device);
-    // Without a table of its own, a file falls back on the defaults.
-    ScaleLoginDb login(nextDb());
-    QCOMPARE(ComDeviceMap::device(login.db(), com), device);
-}
-
-void TestScaleSettings::storedChoiceAndNewReader()
-{
-    ScaleLoginDb login(nextDb());
-    RecordingPrompter prompter;
-    ScaleReaderHost host(prompter);
-    FakeView view;
-    ScaleState state{1, 0, 9600, 30.0};
-    const QString missing = QStringLiteral("/dev/ttyUSB-zelvo-missing");
-    QVERIFY(ScaleSettingsApply::apply(choiceOf(5, 1, QStringLiteral("50."), QStringLiteral("2400"), missing),
-                                      state, login.settings, login.db(), host, view, prompter));
-    QCOMPARE(login.value("select Com from Initialization where ID=1").toInt(), 5);
-    QCOMPARE(login.value("select ScaleType from Initialization where ID=1").toInt(), 2);
-    QCOMPARE(login.value("select ScaleRange from ScaleTypel where ID=2").toString(), QStringLiteral("50."));
-    QCOMPARE(login.value("select BaudRate from ScaleTypel where ID=2").toString(), QStringLiteral("2400"));
-    QCOMPARE(ComDeviceMap::device(login.db(), 5), missing);
-    QCOMPARE(state.portNumber, 5);
-    QCOMPARE(state.scaleTypeIndex, 1);
-    QCOMPARE(state.baudRate, 2400);
-    QCOMPARE(state.scaleRange, 50.0);
-    // The settings stay stored when the new port does not open.
-    QCOMPARE(prompter.messages, QStringList({QStringLiteral("电子秤配置修改成功!"),
-                                             missing + QStringLiteral(":无法连接，请检查!")}));
-    QVERIFY(host.hasReader());
-    QVERIFY(host.isStopRequested());
-}
-
-void TestScaleSettings::switchingToTypedWeightsAndBack()
-{
-    ScaleLoginDb login(nextDb());
-    PseudoTerminal line;
-    QVERIFY(line.isOpen());
-    RecordingPrompter prompter;
-    ScaleReaderHost host(prompter);
-    QStringList shown;
-    connect(&host, &ScaleReaderHost::weightText, &host,
-            [&shown](const QString& text) { shown.append(text); });
-    FakeView view;
-    ScaleState state{1, 0, 9600, 30.0};
-    QVERIFY(ComDeviceMap::ensureTable(login.db(), nullptr));
-    QVERIFY(ComDeviceMap::store(login.db(), 1, line.devicePath(), nullptr));
-    ScaleSettingsApply::startAtShow(state, login.db(), host, view);
-    QCOMPARE(openCount(line.devicePath()), 1);
-
-    QVERIFY(ScaleSettingsApply::apply(choiceOf(1, 3, QStringLiteral("30"), QStringLiteral("9600"), QString()),
-                                      state, login.settings, login.db(), host, view, prompter));
-    QVERIFY(!host.hasReader());
-    QCOMPARE(openCount(line.devicePath()), 0);
-    QCOMPARE(view.caption, QStringLiteral("记住"));
-    QVERIFY(!view.scanReadOnly);
-    QVERIFY(!view.goodsReadOnly);
-    QCOMPARE(view.clears, 1);
-    QCOMPARE(login.value("select ScaleType from Initialization where ID=1").toInt(), 4);
-
-    QVERIFY(ScaleSettingsApply::apply(
-        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state,
-        login.settings, login.db(), host, view, prompter));
-    QVERIFY(host.hasReader());
-    QVERIFY(!host.isStopRequested());
-    QCOMPARE(openCount(line.devicePath()), 1);
-    QCOMPARE(view.caption, QStringLiteral("手动输入重量"));
-    QVERIFY(view.scanReadOnly);
-    QVERIFY(view.goodsReadOnly);
-    QCOMPARE(view.clears, 2);
-
-    // The same settings once more replace the reader; still one has the port.
-    QVERIFY(ScaleSettingsApply::apply(
-        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state,
-        login.settings, login.db(), host, view, prompter));
-    QCOMPARE(openCount(line.devicePath()), 1);
-    QVERIFY(line.write(ScaleFrames::frame(0, 1.5).repeated(3)));
-    QTRY_COMPARE(shown.value(0), QStringLiteral("1.5"));
-}
-
-void TestScaleSettings::manualWeightTickedSuspendsNewReader()
-{
-    ScaleLoginDb login(nextDb());
-    PseudoTerminal line;
-    RecordingPrompter prompter;
-    ScaleReaderHost host(prompter);
-    QStringList shown;
-    connect(&host, &ScaleReaderHost::weightText, &host,
-            [&shown](const QString& text) { shown.append(text); });
-    FakeView view;
-    view.scanChecked = true;
-    ScaleState state{1, 3, 9600, 30.0};
-    QVERIFY(ScaleSettingsApply::apply(
-        choiceOf(1, 0, QStringLiteral("30"), QStringLiteral("9600"), line.devicePath()), state,
-        login.settings, login.db(), host, view, prompter));
-    QVERIFY(host.isSuspended());
-    QVERIFY(!view.scanReadOnly);
-    QVERIFY(view.goodsReadOnly);
-    QVERIFY(line.write(ScaleFrames::frame(0, 1.5).repeated(5)));
-    QTest::qWait(1200);
-    QCOMPARE(shown, QStringList());
-}
-
-void TestScaleSettings::refusedChoicesChangeNothing_data()
-{
-    QTest::addColumn<int>("port");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("range");
-    QTest::addColumn<QString>("rate");
-    QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("message");
-    const QString badRange = QStringLiteral("输入的量程数据非法，请重新输入!");
-    const QString dev = QStringLiteral("/dev/ttyUSB0");
-    QTest::newRow("point first") << 2 << 1 << ".5"
-                                 << "9600" << dev << badRange;
-    QTest::newRow("two points") << 2 << 1 << "3.0."
-                                << "9600" << dev << badRange;
-    QTest::newRow("letters") << 2 << 1 << "3O"
-                             << "9600" << dev << badRange;
-    QTest::newRow("range prompt") << 2 << 1 << "请输入VarnikA1量程!"
-                                  << "9600" << dev << badRange;
-    QTest::newRow("empty range") << 2 << 1 << ""
-                                 << "9600" << dev << badRange;
-    QTest::newRow("zero range") << 2 << 1 << "0."
-                                << "9600" << dev << badRange;
-    QTest::newRow("rate prompt") << 2 << 1 << "30"
-                                 << "请输入VarnikA1波特率!" << dev << "输入的波特率数据非法，请重新输入!";
-    QTest::newRow("zero rate") << 2 << 1 << "30"
-                               << "0" << dev << "输入的波特率数据非法，请重新输入!";
-    QTest::newRow("no port") << 0 << 1 << "30"
-                             << "9600" << dev << "未选择端口号!";
-    QTest::newRow("no type") << 2 << -1 << "30"
-                             << "9600" << dev << "未选择电子秤的类型!";
-    QTest::newRow("no device") << 2 << 1 << "30"
-                               << "9600"
-                               << " "
-                               << "未填写串口设备!";
-}
-
-void TestScaleSettings::refusedChoicesChangeNothing()
-{
-    QFETCH(int, port);
-    QFETCH(int, type);
-    QFETCH(QString, range);
-    QFETCH(QString, rate);
-    QFETCH(QString, device);
-    QFETCH(QString, message);
-    ScaleLoginDb login(nextDb());
-    PseudoTerminal line;
-    RecordingPrompter prompter;
-    ScaleReaderHost host(prompter);
-    FakeView view;
-    ScaleState state{1, 0, 9600, 30.0};
-    QVERIFY(ComDeviceMap::ensureTable(login.db(), nullptr));
-    QVERIFY(ComDeviceMap::store(login.db(), 1, line.devicePath(), nullptr));
-    ScaleSettingsApply::startAtShow(state, login.db(), host, view);
-    QVERIFY(!host.isStopRequested());
-
-    QVERIFY(!ScaleSettingsApply::apply(choiceOf(port, type, range, rate, device), state, login.settings,
-                                       login.db(), host, view, prompter));
-    QCOMPARE(prompter.messages, QStringList{message});
-    QCOMPARE(login.value("select Com from Initialization where ID=1").toInt(), 1);
-    QCOMPARE(login.value("select ScaleType from Initialization where ID=1").toInt(), 1);
-    QCOMPARE(login.value("select ScaleRange from ScaleTypel where ID=2").toString(), QStringLiteral("30"));
-    QCOMPARE(state.portNumber, 1);
-    QCOMPARE(state.scaleTypeIndex, 0);
-    QVERIFY(!host.isStopRequested());
-    QCOMPARE(openCount(line.devicePath()), 1);
-    QCOMPARE(view.clears, 0);
-}
-
-void TestScaleSettings::failedStoreIsNotReportedAsSuccess()
-{
-    ScaleLoginDb login(nextDb());
-    QVERIFY(login.exec("delete from Initialization"));
-    RecordingPrompter prompter;
-    ScaleReaderHost host(prompter);
-    FakeView view;
-    ScaleState state{1, 0, 9600, 30.0};
-    QVERIFY(!ScaleSettingsApply::apply(
-        choiceOf(2, 1, QStringLiteral("50"), QStringLiteral("2400"), QStringLiteral("/dev/ttyUSB1")), state,
-        login.settings, login.db(), host, view, prompter));
-    QCOMPARE(prompter.messages.size(), 1);
-    QVERIFY(prompter.messages.first().startsWith(QStringLiteral("电子秤配置保存失败!")));
-    QCOMPARE(login.value("select ScaleRange from ScaleTypel where ID=2").toString(), QStringLiteral("30"));
-    QCOMPARE(ComDeviceMap::device(login.db(), 2), QStringLiteral("/dev/ttyS1"));
-    QCOMPARE(state.scaleTypeIndex, 0);
-    QCOMPARE(view.clears, 0);
-}
-
-void TestScaleSettings::startAtShowWithTypedWeights()
-{
-    ScaleLoginDb login(nextDb());
-    RecordingPrompter prompter;
-    ScaleReaderHost host(prompter);
-    FakeView view;
-    ScaleSettingsApply::startAtShow(ScaleState{1, kManualScaleTypeIndex, 9600, 30.0}, login.db(), host, view);
-    QVERIFY(!host.hasReader());
-    QCOMPARE(view.caption, QStringLiteral("记住"));
-    QVERIFY(!view.scanReadOnly);
-    QVERIFY(!view.goodsReadOnly);
-    QCOMPARE(view.clears, 1);
-    QCOMPARE(prompter.messages, QStringList());
-}
 
 QTEST_MAIN(TestScaleSettings)
 #include "TestScaleSettings.moc"

@@ -40,9 +40,8 @@ struct StationShop
         order("insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit) values "
               "(?, 7, 0, 2, '个'), (?, 1, 3, 1, '件'), (?, 29, 0, 3, '个')",
               {kTradeId, kTradeId, kTradeId});
-        order("update G_Stock_Spec set Stock = 100 where (GoodsID = 7 and SpecID = 0) or (GoodsID = 1 and "
-              "SpecID = 3) "
-              "or (GoodsID = 29 and SpecID = 0)");
+        order("update G_Stock_Spec set Stock = 100 where (GoodsID = 7 and SpecID = 0) or "
+              "(GoodsID = 1 and SpecID = 3) or (GoodsID = 29 and SpecID = 0)");
         for (const char* table : {"rule", "rule1", "rule2"}) {
             postage(QStringLiteral("delete from %1").arg(QLatin1String(table)));
         }
@@ -58,14 +57,12 @@ struct StationShop
     void addTrade(int id, const QString& waybill, const QString& tradeNo, int status, const QString& remark,
                   int packagedWeight = 0, double postageTotal = 0)
     {
-        order(
-            "insert into G_Trade_TradeList (TradeID, TradeNO, PostID, SndTo, TradeNick, Province, City, "
-            "Town, "
-            "Adr, Tel, TradeStatus, bStockOut, CustomerRemark, Remark, GoodsWeight, PackagedWeight, Postage, "
-            "LogisticID) values (?, ?, ?, '林晓', 'lin_1990', '江苏省', '南京市', '玄武区', '中山路1号', "
-            "'13900000000', ?, 0, '请尽快发货', ?, 0, ?, ?, 1)",
-            {id, tradeNo, waybill, status, remark.isNull() ? QVariant() : QVariant(remark), packagedWeight,
-             postageTotal});
+        order("insert into G_Trade_TradeList (TradeID, TradeNO, PostID, SndTo, TradeNick, Province, City, "
+              "Town, Adr, Tel, TradeStatus, bStockOut, CustomerRemark, Remark, GoodsWeight, PackagedWeight, "
+              "Postage, LogisticID) values (?, ?, ?, '林晓', 'lin_1990', '江苏省', '南京市', '玄武区', "
+              "'中山路1号', '13900000000', ?, 0, '请尽快发货', ?, 0, ?, ?, 1)",
+              {id, tradeNo, waybill, status, remark.isNull() ? QVariant() : QVariant(remark), packagedWeight,
+               postageTotal});
     }
 
     void addRule(double start, double end, qint64 firstWeight, double firstFee, qint64 stepWeight,
@@ -84,77 +81,72 @@ struct StationShop
         return ShipProcedure(services, view).run();
     }
 
+    // Boxes, sounds and log lines of earlier runs, for a shop that serves several.
+    void forget()
+    {
+        prompter.messages.clear();
+        prompter.questions.clear();
+        sounds.played.clear();
+        report.log().clear();
+    }
+
     // The station log without its empty first line, newest first, each line without its time.
     QStringList lines() const
     {
         QStringList result;
         for (const QString& line : report.log().lines().mid(1)) {
-            result << (QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d")).match(line).hasMatch()
-                           ? line.mid(8)
-                           : line);
+            result << line.mid(
+                QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d")).match(line).hasMatch() ? 8 : 0);
         }
         return result;
     }
 
-    static void run(QSqlDatabase db, const char* sql, const QVariantList& values)
+    // Runs a statement, failing the whole test program when it does not run.
+    static QSqlQuery run(QSqlDatabase db, const QString& sql, const QVariantList& values)
     {
         QSqlQuery query(db);
-        bool ok = query.prepare(QString::fromUtf8(sql));
+        bool ok = query.prepare(sql);
         for (const QVariant& value : values) {
             query.addBindValue(value);
         }
-        ok = ok && query.exec();
-        if (!ok) {
-            qFatal("%s: %s", sql, qPrintable(query.lastError().text()));
+        if (!ok || !query.exec()) {
+            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
         }
+        return query;
     }
     void order(const char* sql, const QVariantList& values = {})
     {
-        run(demo.stores().orderDb().db(), sql, values);
+        run(demo.stores().orderDb().db(), QString::fromUtf8(sql), values);
     }
     void login(const char* sql, const QVariantList& values = {})
     {
-        run(demo.stores().loginDb(), sql, values);
+        run(demo.stores().loginDb(), QString::fromUtf8(sql), values);
     }
     void postage(const QString& sql, const QVariantList& values = {})
     {
-        run(demo.stores().postageDb(), sql.toUtf8().constData(), values);
+        run(demo.stores().postageDb(), sql, values);
     }
 
     QVariant value(const char* sql, const QVariantList& values = {})
     {
-        QSqlQuery query(demo.stores().orderDb().db());
-        query.prepare(QString::fromUtf8(sql));
-        for (const QVariant& v : values) {
-            query.addBindValue(v);
-        }
-        if (!query.exec() || !query.next()) {
-            qFatal("%s: %s", sql, qPrintable(query.lastError().text()));
-        }
-        return query.value(0);
+        QSqlQuery query = run(demo.stores().orderDb().db(), QString::fromUtf8(sql), values);
+        return query.next() ? query.value(0) : QVariant();
     }
-    QVariant tradeColumn(const char* column, int id = kTradeId)
+    // One column of the trade, or several ("A, B") as one text "a|b".
+    QVariant tradeColumn(const char* columns, int id = kTradeId)
     {
-        return value(QStringLiteral("select %1 from G_Trade_TradeList where TradeID = ?")
-                         .arg(QLatin1String(column))
-                         .toUtf8()
-                         .constData(),
-                     {id});
+        const QByteArray joined = QByteArray(columns).replace(", ", " || '|' || ");
+        return value("select " + joined + " from G_Trade_TradeList where TradeID = ?", {id});
     }
     // Everything the station may write, as one text: a run that must change nothing keeps it.
     QString fingerprint()
     {
-        QStringList parts;
-        for (const char* sql :
-             {"select group_concat(TradeID || '|' || TradeStatus || '|' || bStockOut || '|' || "
-              "ifnull(Picker, '') || '|' "
-              "|| GoodsWeight || '|' || PackagedWeight || '|' || Postage || '|' || ifnull(Remark, '') || '|' "
-              "|| "
-              "ifnull(Packer, ''), ';') from G_Trade_TradeList",
-              "select count(*) from G_Trade_Log", "select group_concat(Stock, ',') from G_Stock_Spec",
-              "select count(*) from G_Trade_TradeList"}) {
-            parts << value(sql).toString();
-        }
-        return parts.join(QLatin1Char('#'));
+        return value(
+                   "select (select group_concat(TradeID || '|' || TradeStatus || '|' || bStockOut || '|' || "
+                   "ifnull(Picker, '') || '|' || GoodsWeight || '|' || PackagedWeight || '|' || Postage || "
+                   "'|' || ifnull(Remark, '') || '|' || ifnull(Packer, ''), ';') from G_Trade_TradeList) "
+                   "|| '#' || (select count(*) from G_Trade_Log) || '#' || "
+                   "(select group_concat(Stock, ',') from G_Stock_Spec)")
+            .toString();
     }
 };

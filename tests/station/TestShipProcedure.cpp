@@ -2,265 +2,273 @@
 // the order database receives.
 #include "StationShop.h"
 
-#include "postage/PostageCharge.h"
-
 class TestShipProcedure : public QObject
 {
     Q_OBJECT
 
 private:
-    static QString shippedLine(const QString& weights, const QString& postage)
-    {
-        return QStringLiteral(" : ZT90001 : ") + weights + QStringLiteral("邮资为：") + postage +
-               QStringLiteral("元,发货成功!");
-    }
     const QString kWeights = QStringLiteral("商品:1.098kg，包裹:1.250kg，差:0.152kg，");
+    // Shared by the runs that must write nothing: each checks that it did not.
+    std::unique_ptr<StationShop> m_shop;
 
     // Alarm brackets as a test needs them, and the check switched on in the given mode.
     static void setAlarm(StationShop& shop, bool rangeMode, const QVariantList& bracket)
     {
         shop.login("delete from AlarmSet");
-        shop.login(
-            "insert into AlarmSet (WeightFrom, WeightTo, NormalFrom, NormalTo, NormalPercent) values (?, ?, "
-            "?, ?, ?)",
-            bracket);
+        shop.login("insert into AlarmSet (WeightFrom, WeightTo, NormalFrom, NormalTo, NormalPercent) "
+                   "values (?, ?, ?, ?, ?)",
+                   bracket);
         shop.login("update Initialization set CheckAlarm = 1, RbAlarmRang = ?, RbAlarmPercent = ?",
                    {rangeMode ? 1 : 0, rangeMode ? 0 : 1});
+    }
+
+    // The shared shop as a fresh one starts a run: options, scan tab and what was said before.
+    StationShop& shared()
+    {
+        if (!m_shop) {
+            m_shop = std::make_unique<StationShop>();
+            // Shipped, with remarks that a wildcard would find.
+            m_shop->addTrade(90002, QStringLiteral("ZT90002"), QStringLiteral("T90002"), 8,
+                             QStringLiteral("附加单号ZT90001;附加单号AAA"));
+        }
+        StationShop& shop = *m_shop;
+        shop.login("update Initialization set MultiPostID = 0, CheckAlarm = 0, CheckSum = 1");
+        shop.order("update G_Cfg_Sys set CfgValue = '0' where RecID = 54");
+        shop.order("update G_Stock_Spec set Stock = 100 where GoodsID = 7 and SpecID = 0");
+        // A run that wrongly shipped must not fail the rows after it too.
+        shop.order("update G_Trade_TradeList set Province = '江苏省', TradeStatus = 5, bStockOut = 0, "
+                   "GoodsWeight = 0 where TradeID = 90001");
+        shop.forget();
+        shop.prompter.defaultAnswer = true;
+        shop.view.weight = QStringLiteral("1.250");
+        shop.view.scan = StationShop::kWaybill;
+        shop.view.tradeNumber = shop.view.weighOnly = shop.view.manualPostage = false;
+        shop.view.postage.clear();
+        return shop;
     }
 
 private slots:
     void cleanShip()
     {
         StationShop shop;
-        const QVariant stockBefore =
-            shop.value("select Stock from G_Stock_Spec where GoodsID = 7 and SpecID = 0");
+        const quint64 statementsBefore = shop.demo.stores().orderDb().statementCount();
         shop.view.summary = true;
 
         QCOMPARE(shop.ship(), ShipOutcome::Shipped);
-        QCOMPARE(shop.lines(), QStringList{shippedLine(kWeights, QStringLiteral("12"))});
+        // The summary: goods lines, three goods records, one variant name. The run: lookup, goods
+        // lines, three goods records, package, row 54, stock-out check, stock-out, picker, goods
+        // weight, G_TradeOver.
+        QCOMPARE(shop.demo.stores().orderDb().statementCount() - statementsBefore, quint64(17));
+        QCOMPARE(shop.lines(), QStringList{QStringLiteral(" : ZT90001 : ") + kWeights +
+                                           QStringLiteral("邮资为：12元,发货成功!")});
         QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("True.wav")});
         QVERIFY(shop.prompter.messages.isEmpty());
         QVERIFY(shop.prompter.questions.isEmpty());
 
-        QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 8);
-        QCOMPARE(shop.tradeColumn("bStockOut").toInt(), 1);
-        QCOMPARE(shop.tradeColumn("PackagedWeight").toInt(), 1250);
-        QCOMPARE(shop.tradeColumn("Postage").toDouble(), 12.0);
-        QCOMPARE(shop.tradeColumn("Packer").toString(), QStringLiteral("张建国"));
-        QCOMPARE(shop.tradeColumn("PackageName").toString(), QStringLiteral("小号纸箱"));
-        QCOMPARE(shop.tradeColumn("Picker").toString(), QStringLiteral("李秀兰"));
         // Two mugs, a T-shirt, three clips of 12.5 g and the small box: E keeps its half gram.
-        QCOMPARE(shop.tradeColumn("GoodsWeight").toDouble(), 1097.5);
-        QCOMPARE(shop.value("select Stock from G_Stock_Spec where GoodsID = 7 and SpecID = 0").toInt(),
-                 stockBefore.toInt() - 2);
+        QCOMPARE(
+            shop.tradeColumn("TradeStatus, bStockOut, PackagedWeight, Postage, Packer, PackageName, Picker, "
+                             "GoodsWeight")
+                .toString(),
+            QStringLiteral("8|1|1250|12.0|张建国|小号纸箱|李秀兰|1097.5"));
 
-        QCOMPARE(shop.view.postage, QStringLiteral("12"));
         QCOMPARE(shop.view.lastWeight, QStringLiteral("1.250KG/12元"));
         QCOMPARE(shop.view.difference, QStringLiteral("0.152"));
         QCOMPARE(shop.view.summaryLines.size(), 5);
         QCOMPARE(shop.view.summaryLines.at(0),
                  QStringLiteral(
                      "收件信息：林晓(lin_1990), 江苏省, 南京市, 玄武区, 中山路1号, 13900000000, T90001"));
-        QCOMPARE(shop.view.summaryLines.at(1), QString(68, QLatin1Char('-')));
         QCOMPARE(shop.view.summaryLines.at(2), QStringLiteral("客户备注：请尽快发货"));
-        QCOMPARE(shop.view.goodsRows,
-                 (QList<QStringList>{{QStringLiteral("陶瓷马克杯"), QStringLiteral("350ml"),
-                                      QStringLiteral("2个"), QStringLiteral("380")},
-                                     {QStringLiteral("纯棉圆领T恤"), QStringLiteral("黑色 M"),
-                                      QStringLiteral("1件"), QStringLiteral("180")},
-                                     {QStringLiteral("珍珠发夹"), QStringLiteral("单个装"),
-                                      QStringLiteral("3个"), QStringLiteral("12.5")}}));
+        QStringList goodsRows;
+        for (const QStringList& row : shop.view.goodsRows) {
+            goodsRows << row.join(QLatin1Char('|'));
+        }
+        QCOMPARE(goodsRows, QStringList({QStringLiteral("陶瓷马克杯|350ml|2个|380"),
+                                         QStringLiteral("纯棉圆领T恤|黑色 M|1件|180"),
+                                         QStringLiteral("珍珠发夹|单个装|3个|12.5")}));
         // Typed weights: the next weight is typed first.
         QCOMPARE(shop.view.focus, PlainScanView::Focus::Weight);
 
-        // The same waybill again: the trade has left.
+        // The same waybill again: the trade has left, and nothing changes.
+        const QString before = shop.fingerprint();
         QCOMPARE(shop.ship(), ShipOutcome::Refused);
         QCOMPARE(shop.lines().constFirst(), QStringLiteral(" : ZT90001 : 订单状态错误!"));
-    }
-
-    void disabledStaffRecordTheOperator()
-    {
-        StationShop shop;
-        shop.view.picker.enabled = false;
-        shop.view.packer.enabled = false;
-        shop.login("update Initialization set CheckSum = 0");
-        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
-        QCOMPARE(shop.tradeColumn("Picker").toString(), QStringLiteral("operator"));
-        QCOMPARE(shop.tradeColumn("Packer").toString(), QStringLiteral("operator"));
-        // Without CheckSum the trade's own goods weight is E and stays as it was.
-        QCOMPARE(shop.tradeColumn("GoodsWeight").toDouble(), 0.0);
-        QCOMPARE(
-            shop.lines().constFirst(),
-            shippedLine(QStringLiteral("商品:0.000kg，包裹:1.250kg，差:1.250kg，"), QStringLiteral("12")));
-    }
-
-    void lookupModes_data()
-    {
-        QTest::addColumn<bool>("tradeNumber");
-        QTest::addColumn<QString>("scan");
-        QTest::addColumn<int>("outcome");
-        QTest::newRow("waybill") << false << StationShop::kWaybill << int(ShipOutcome::Shipped);
-        QTest::newRow("trade number") << true << StationShop::kTradeNo << int(ShipOutcome::Shipped);
-        QTest::newRow("waybill in trade-number mode")
-            << true << StationShop::kWaybill << int(ShipOutcome::NotFound);
-        QTest::newRow("unknown waybill") << false << QStringLiteral("ZT99999") << int(ShipOutcome::NotFound);
-    }
-    void lookupModes()
-    {
-        QFETCH(bool, tradeNumber);
-        QFETCH(QString, scan);
-        QFETCH(int, outcome);
-        StationShop shop;
-        shop.view.tradeNumber = tradeNumber;
-        shop.view.scan = scan;
-        QCOMPARE(int(shop.ship()), outcome);
-        if (outcome == int(ShipOutcome::NotFound)) {
-            QCOMPARE(shop.lines(), QStringList{QStringLiteral(" : ") + scan + QStringLiteral(" : 不存在!")});
-            QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("False.wav")});
-            QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 5);
-        } else {
-            QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 8);
-        }
-    }
-
-    // Stops before the trade is looked up, each with its words and nothing written.
-    void inputChecks_data()
-    {
-        QTest::addColumn<QString>("weight");
-        QTest::addColumn<QString>("scan");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("message");
-        const QString waybill = StationShop::kWaybill;
-        QTest::newRow("empty weight")
-            << QString() << waybill << QStringLiteral(" :  : 重量值错误!") << QString();
-        QTest::newRow("scale not connected")
-            << QStringLiteral("电子秤未连接") << waybill << QStringLiteral(" : 请输入重量值!") << QString();
-        QTest::newRow("decoder warning")
-            << QStringLiteral("警告：重量为负!") << waybill << QString() << QStringLiteral("重量值类型错误!");
-        QTest::newRow("letters") << QStringLiteral("1.2A") << waybill << QString()
-                                 << QStringLiteral("重量值类型错误!");
-        QTest::newRow("range reached")
-            << QStringLiteral("30.000") << waybill << QString() << QStringLiteral("超过电子秤量程!");
-        QTest::newRow("empty scan") << QStringLiteral("1.25") << QString()
-                                    << QStringLiteral(" :  : 请输入单号!") << QString();
-    }
-    void inputChecks()
-    {
-        QFETCH(QString, weight);
-        QFETCH(QString, scan);
-        QFETCH(QString, line);
-        QFETCH(QString, message);
-        StationShop shop;
-        const QString before = shop.fingerprint();
-        shop.view.weight = weight;
-        shop.view.scan = scan;
-        QCOMPARE(shop.ship(), ShipOutcome::Refused);
-        QCOMPARE(shop.lines(), line.isEmpty() ? QStringList() : QStringList{line});
-        QCOMPARE(shop.prompter.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(shop.sounds.played.constLast(), QStringLiteral("False.wav"));
+        QCOMPARE(shop.view.lastWeight, QStringLiteral(" "));
         QCOMPARE(shop.fingerprint(), before);
     }
 
-    void justBelowTheRangeShips()
+    // By trade number, just below the range, postage typed with no rule at all, staff lists
+    // disabled, CheckSum off, and a trade already stocked out whose barcode check is pending.
+    void shipsWithEveryAlternative()
     {
         StationShop shop;
+        shop.view.tradeNumber = true;
+        shop.view.scan = StationShop::kTradeNo;
         shop.view.weight = QStringLiteral("29.999");
-        shop.addRule(30000, 40000, 1000, 8, 1000, 4);
+        shop.postage(QStringLiteral("delete from rule"));
+        shop.view.manualPostage = true;
+        shop.view.postage = QStringLiteral("8.5");
+        shop.view.picker.enabled = false;
+        shop.view.packer.enabled = false;
+        shop.login("update Initialization set CheckSum = 0");
+        shop.order("update G_Trade_TradeList set bStockOut = 1 where TradeID = ?", {StationShop::kTradeId});
+        shop.order("update G_Cfg_Sys set CfgValue = '1' where RecID = 54");
+        const QString stock = shop.value("select group_concat(Stock) from G_Stock_Spec").toString();
+
         QCOMPARE(shop.ship(), ShipOutcome::Shipped);
-        QCOMPARE(shop.tradeColumn("PackagedWeight").toInt(), 29999);
+        // Without CheckSum the trade's own goods weight is E and stays as it was.
+        QCOMPARE(shop.lines(), QStringList{QStringLiteral(" : T90001 : 商品:0.000kg，包裹:29.999kg，"
+                                                          "差:29.999kg，邮资为：8.5元,发货成功!")});
+        QCOMPARE(shop.tradeColumn("GoodsWeight, PackagedWeight, Postage, Picker, Packer").toString(),
+                 QStringLiteral("0|29999|8.5|operator|operator"));
+        QCOMPARE(shop.view.postage, QStringLiteral("8.5"));
+        QCOMPARE(shop.value("select group_concat(Stock) from G_Stock_Spec").toString(), stock);
     }
 
-    // E = 1097.5 g: D is W − E truncated toward zero.
+    // Runs that stop before anything is written: on what the scan tab holds (the input checks,
+    // numbers no trade has, as scans are values and never statement text, weighing only), or on
+    // what the trade or the shop holds (a change to the order database, written before the run).
+    void refusedWithoutWriting_data()
+    {
+        QTest::addColumn<QString>("weight");
+        QTest::addColumn<QString>("scan");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const QString& name, const QString& weight, const QString& scan,
+                            const char* setup, ShipOutcome outcome, const QString& line,
+                            const char* message) {
+            QTest::newRow(qPrintable(name)) << weight << scan << QString::fromUtf8(setup) << int(outcome)
+                                            << line << QString::fromUtf8(message);
+        };
+        const QString waybill = StationShop::kWaybill;
+        const QString w = QStringLiteral("1.250");
+        const ShipOutcome refused = ShipOutcome::Refused;
+        row("empty weight", QString(), waybill, "", refused, QStringLiteral(" :  : 重量值错误!"), "");
+        row("scale not connected", QStringLiteral("电子秤未连接"), waybill, "", refused,
+            QStringLiteral(" : 请输入重量值!"), "");
+        row("decoder warning", QStringLiteral("警告：重量为负!"), waybill, "", refused, QString(),
+            "重量值类型错误!");
+        row("letters", QStringLiteral("1.2A"), waybill, "", refused, QString(), "重量值类型错误!");
+        row("range reached", QStringLiteral("30.000"), waybill, "", refused, QString(), "超过电子秤量程!");
+        row("empty scan", w, QString(), "", refused, QStringLiteral(" :  : 请输入单号!"), "");
+        row("postage typed empty", w, waybill, "manualPostage", refused, QString(), "请输入邮资!");
+        row("weigh only", w, waybill, "weighOnly", ShipOutcome::WeighedOnly,
+            QStringLiteral(" : ZT90001 : ") + kWeights + QStringLiteral("未发货!!"), "");
+        row("waybill in trade-number mode", w, waybill, "tradeNumber", ShipOutcome::NotFound,
+            QStringLiteral(" : ZT90001 : 不存在!"), "");
+        row("barcode check pending", w, waybill, "update G_Cfg_Sys set CfgValue = '1' where RecID = 54",
+            refused, QStringLiteral(" : ZT90001 : 未进行条码检验!"), "");
+        row("stock short", w, waybill, "update G_Stock_Spec set Stock = 1 where GoodsID = 7 and SpecID = 0",
+            refused, QString(), "库存不足:陶瓷马克杯 350ml");
+        row("no postage rule", w, waybill,
+            "update G_Trade_TradeList set Province = '浙江省' where TradeID = 90001", refused,
+            QStringLiteral(" : 未设置青禾快递1.250KG浙江省地区的邮资规则!"), "");
+        for (const QString& scan :
+             {QStringLiteral("ZT99999"), QStringLiteral("ZT90001' or '1'='1"), QStringLiteral("ZT9000_"),
+              QStringLiteral("ZT9000%"), QStringLiteral("[Z]T90001"), QString(1000, QLatin1Char('A'))}) {
+            row(scan.left(20), w, scan, "", ShipOutcome::NotFound,
+                QStringLiteral(" : %1 : 不存在!").arg(scan), "");
+            row(QStringLiteral("several parcels: ") + scan.left(20), w, scan, "multiParcel",
+                ShipOutcome::NotFound, QStringLiteral(" : 附加单号%1 : 不存在!").arg(scan), "");
+        }
+    }
+    void refusedWithoutWriting()
+    {
+        QFETCH(QString, weight);
+        QFETCH(QString, scan);
+        QFETCH(QString, setup);
+        QFETCH(int, outcome);
+        QFETCH(QString, line);
+        QFETCH(QString, message);
+        StationShop& shop = shared();
+        shop.login("update Initialization set MultiPostID = ?", {int(setup == QLatin1String("multiParcel"))});
+        shop.view.tradeNumber = setup == QLatin1String("tradeNumber");
+        shop.view.weighOnly = setup == QLatin1String("weighOnly");
+        shop.view.manualPostage = setup == QLatin1String("manualPostage");
+        if (setup.startsWith(QLatin1String("update"))) {
+            shop.order(setup.toUtf8().constData());
+        }
+        shop.view.weight = weight;
+        shop.view.scan = scan;
+        const QString before = shop.fingerprint();
+
+        QCOMPARE(int(shop.ship()), outcome);
+        QCOMPARE(shop.lines(), line.isEmpty() ? QStringList() : QStringList{line});
+        QCOMPARE(shop.sounds.played,
+                 line.isEmpty() ? QStringList() : QStringList{QStringLiteral("False.wav")});
+        QCOMPARE(shop.prompter.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(shop.fingerprint(), before);
+        if (line.contains(QStringLiteral("邮资规则"))) {
+            QCOMPARE(shop.view.postage, QStringLiteral("未设置邮资规则!"));
+        }
+    }
+
+    // Weighing only, so that no run writes: the check passes, or stops the run with its line.
     void alarm_data()
     {
+        QTest::addColumn<bool>("checkSum");
+        QTest::addColumn<int>("bracketFrom");
         QTest::addColumn<bool>("rangeMode");
         QTest::addColumn<QString>("weight");
         QTest::addColumn<bool>("answer");
-        QTest::addColumn<bool>("abnormal");
-        QTest::addColumn<bool>("shipped");
-        // Range −50 … 100 g, both ends included.
-        QTest::newRow("range lower bound")
-            << true << QStringLiteral("1.047") << false << false << true;                          // D = -50
-        QTest::newRow("range below") << true << QStringLiteral("1.046") << false << true << false; // D = -51
-        QTest::newRow("range upper bound")
-            << true << QStringLiteral("1.197") << false << false << true;                           // D = 99
-        QTest::newRow("range at 100") << true << QStringLiteral("1.198") << false << false << true; // D = 100
-        QTest::newRow("range above, OK")
-            << true << QStringLiteral("1.199") << true << true << true; // D = 101
-        QTest::newRow("range above, Cancel") << true << QStringLiteral("1.199") << false << true << false;
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<int>("outcome");
+        const auto row = [](const char* name, bool checkSum, int from, bool rangeMode, const char* weight,
+                            bool answer, const char* question, ShipOutcome outcome) {
+            QTest::newRow(name) << checkSum << from << rangeMode << QString::fromLatin1(weight) << answer
+                                << QString::fromUtf8(question) << int(outcome);
+        };
+        const char* abnormal = "是否发货?";
+        const ShipOutcome pass = ShipOutcome::WeighedOnly;
+        const ShipOutcome stop = ShipOutcome::Abnormal;
+        // E = 1097.5 g, D = W − E truncated toward zero. Range −50 … 100 g, both ends included.
+        row("range lower bound", true, 1000, true, "1.047", false, "", pass);    // D = -50
+        row("range below", true, 1000, true, "1.046", false, abnormal, stop);    // D = -51
+        row("range upper bound", true, 1000, true, "1.198", false, "", pass);    // D = 100
+        row("range above, OK", true, 1000, true, "1.199", true, abnormal, pass); // D = 101
+        row("range above, Cancel", true, 1000, true, "1.199", false, abnormal, stop);
         // 10 %: 0 <= D <= 109.75 g.
-        QTest::newRow("percent exact") << false << QStringLiteral("1.098") << false << false << true; // D = 0
-        QTest::newRow("percent limit")
-            << false << QStringLiteral("1.207") << false << false << true; // D = 109
-        QTest::newRow("percent above")
-            << false << QStringLiteral("1.208") << false << true << false; // D = 110
-        QTest::newRow("percent half a gram lighter")
-            << false << QStringLiteral("1.097") << false << false << true; // D = 0
-        QTest::newRow("percent lighter")
-            << false << QStringLiteral("1.096") << false << true << false; // D = -1
-        QTest::newRow("percent lighter, OK") << false << QStringLiteral("1.096") << true << true << true;
+        row("percent limit", true, 1000, false, "1.207", false, "", pass);               // D = 109
+        row("percent above", true, 1000, false, "1.208", false, abnormal, stop);         // D = 110
+        row("percent half a gram lighter", true, 1000, false, "1.097", false, "", pass); // D = 0
+        row("percent lighter", true, 1000, false, "1.096", false, abnormal, stop);       // D = -1
+        row("percent lighter, OK", true, 1000, false, "1.096", true, abnormal, pass);
+        // Without CheckSum, E is the trade's goods weight: 0. Only a bracket that starts at 0 holds it.
+        const char* unbracketed = "报警设置未包括含此重量是否发货?";
+        row("bracket from 0", false, 0, true, "0.080", false, "", pass);
+        row("no bracket, OK", false, 1, true, "0.080", true, unbracketed, pass);
+        row("no bracket, Cancel", false, 1, true, "0.080", false, unbracketed, ShipOutcome::Refused);
     }
     void alarm()
     {
+        QFETCH(bool, checkSum);
+        QFETCH(int, bracketFrom);
         QFETCH(bool, rangeMode);
         QFETCH(QString, weight);
         QFETCH(bool, answer);
-        QFETCH(bool, abnormal);
-        QFETCH(bool, shipped);
-        StationShop shop;
-        setAlarm(shop, rangeMode, {1000, 3000, -50, 100, 10});
+        QFETCH(QString, question);
+        QFETCH(int, outcome);
+        StationShop& shop = shared();
+        shop.login("update Initialization set CheckSum = ?", {int(checkSum)});
+        setAlarm(shop, rangeMode, {bracketFrom, 3000, -50, 100, 10});
+        shop.view.weighOnly = true;
         shop.view.weight = weight;
         shop.prompter.defaultAnswer = answer;
         const QString before = shop.fingerprint();
 
-        const ShipOutcome outcome = shop.ship();
-        QCOMPARE(wasShipped(outcome), shipped);
-        QCOMPARE(shop.prompter.questions,
-                 abnormal ? QStringList{QStringLiteral("是否发货?")} : QStringList());
+        QCOMPARE(int(shop.ship()), outcome);
+        QCOMPARE(shop.prompter.questions, question.isEmpty() ? QStringList() : QStringList{question});
         const QStringList lines = shop.lines();
-        if (abnormal) {
-            QVERIFY(lines.constLast().endsWith(QStringLiteral("重量异常!")));
-            QCOMPARE(shop.sounds.played.constFirst(), QStringLiteral("Abnormal.wav"));
-        }
-        if (!shipped) {
-            QCOMPARE(outcome, ShipOutcome::Abnormal);
-            QVERIFY2(lines.constFirst().endsWith(QStringLiteral("邮资为:0元,未发货!")),
-                     qPrintable(lines.constFirst()));
-            QCOMPARE(shop.sounds.played.constLast(), QStringLiteral("False.wav"));
-            QCOMPARE(shop.fingerprint(), before);
-        } else {
-            QVERIFY(lines.constFirst().endsWith(QStringLiteral("发货成功!")));
-        }
-    }
-
-    void alarmBracketOfZero_data()
-    {
-        QTest::addColumn<bool>("zeroBracket");
-        QTest::addColumn<bool>("answer");
-        QTest::addColumn<bool>("asked");
-        QTest::addColumn<bool>("shipped");
-        QTest::newRow("bracket from 0, normal") << true << false << false << true;
-        QTest::newRow("no bracket, OK") << false << true << true << true;
-        QTest::newRow("no bracket, Cancel") << false << false << true << false;
-    }
-    void alarmBracketOfZero()
-    {
-        QFETCH(bool, zeroBracket);
-        QFETCH(bool, answer);
-        QFETCH(bool, asked);
-        QFETCH(bool, shipped);
-        StationShop shop;
-        // Without CheckSum, E is the trade's goods weight: 0. Only a bracket that starts at 0 holds it.
-        shop.login("update Initialization set CheckSum = 0");
-        setAlarm(shop, true, {zeroBracket ? 0 : 1, 3000, -50, 2000, 10});
-        shop.prompter.defaultAnswer = answer;
-        QCOMPARE(wasShipped(shop.ship()), shipped);
-        QCOMPARE(shop.prompter.questions,
-                 asked ? QStringList{QStringLiteral("报警设置未包括含此重量是否发货?")} : QStringList());
-        if (!shipped) {
-            QCOMPARE(shop.lines(),
-                     QStringList{QStringLiteral(" : ZT90001 : 商品:0.000kg，包裹:1.250kg，差:1.250kg，"
-                                                "邮资为:0元,未发货!")});
-        }
+        QCOMPARE(lines.constFirst().endsWith(QStringLiteral("邮资为:0元,未发货!")),
+                 outcome != int(ShipOutcome::WeighedOnly));
+        const bool abnormal = question == QStringLiteral("是否发货?");
+        QCOMPARE(lines.constLast().endsWith(QStringLiteral("重量异常!")), abnormal);
+        QCOMPARE(shop.sounds.played.constFirst(),
+                 abnormal ? QStringLiteral("Abnormal.wav") : QStringLiteral("False.wav"));
+        QCOMPARE(shop.fingerprint(), before);
     }
 
     // Options or alarm brackets that cannot be read stop the run before anything is written; an
@@ -313,63 +321,11 @@ private slots:
         QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 8);
         const QStringList lines = shop.lines();
         QCOMPARE(lines.size(), 1);
-        if (warned) {
-            QVERIFY2(lines.constFirst().endsWith(QStringLiteral("元,超重!")), qPrintable(lines.constFirst()));
-            QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("1.wav")});
-            QCOMPARE(shop.view.lastWeight,
-                     weight + QStringLiteral("KG/") + shop.view.postage + QStringLiteral("元"));
-        } else {
-            QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("True.wav")});
-        }
-    }
-
-    void refusedBeforeAnyWrite_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("barcodeCheck");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("status 6") << 6 << QStringLiteral("0") << QStringLiteral(" : ZT90001 : 订单状态错误!");
-        QTest::newRow("barcode check pending")
-            << 5 << QStringLiteral("1") << QStringLiteral(" : ZT90001 : 未进行条码检验!");
-    }
-    void refusedBeforeAnyWrite()
-    {
-        QFETCH(int, status);
-        QFETCH(QString, barcodeCheck);
-        QFETCH(QString, line);
-        StationShop shop;
-        shop.order("update G_Trade_TradeList set TradeStatus = ? where TradeID = ?",
-                   {status, StationShop::kTradeId});
-        shop.order("update G_Cfg_Sys set CfgValue = ? where RecID = 54", {barcodeCheck});
-        const QString before = shop.fingerprint();
-        QCOMPARE(shop.ship(), ShipOutcome::Refused);
-        QCOMPARE(shop.lines().constFirst(), line);
-        QCOMPARE(shop.sounds.played.constLast(), QStringLiteral("False.wav"));
-        QCOMPARE(shop.fingerprint(), before);
-        if (status != 5) {
-            QCOMPARE(shop.view.lastWeight, QStringLiteral(" "));
-        }
-    }
-
-    void stockedOutTradeSkipsTheBarcodeCheck()
-    {
-        StationShop shop;
-        shop.order("update G_Trade_TradeList set bStockOut = 1 where TradeID = ?", {StationShop::kTradeId});
-        shop.order("update G_Cfg_Sys set CfgValue = '1' where RecID = 54");
-        const QString stock = shop.value("select group_concat(Stock) from G_Stock_Spec").toString();
-        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
-        QCOMPARE(shop.value("select group_concat(Stock) from G_Stock_Spec").toString(), stock);
-    }
-
-    void stockOutCheckRefuses()
-    {
-        StationShop shop;
-        shop.order("update G_Stock_Spec set Stock = 1 where GoodsID = 7 and SpecID = 0");
-        const QString before = shop.fingerprint();
-        QCOMPARE(shop.ship(), ShipOutcome::Refused);
-        QCOMPARE(shop.prompter.messages, QStringList{QStringLiteral("库存不足:陶瓷马克杯 350ml")});
-        QVERIFY(shop.lines().isEmpty());
-        QCOMPARE(shop.fingerprint(), before);
+        QCOMPARE(lines.constFirst().endsWith(QStringLiteral("元,超重!")), warned);
+        QCOMPARE(shop.sounds.played,
+                 QStringList{warned ? QStringLiteral("1.wav") : QStringLiteral("True.wav")});
+        QCOMPARE(shop.view.lastWeight,
+                 weight + QStringLiteral("KG/") + shop.view.postage + QStringLiteral("元"));
     }
 
     // G_TradeOver refuses a parcel of negative weight; the writes before it stay, as the order
@@ -389,153 +345,40 @@ private slots:
         QCOMPARE(shop.tradeColumn("Picker").toString(), QStringLiteral("李秀兰"));
     }
 
-    void manualPostage_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("typed") << QStringLiteral("8.5") << QString();
-        QTest::newRow("empty") << QString() << QStringLiteral("请输入邮资!");
-    }
-    void manualPostage()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, message);
-        StationShop shop;
-        // No rule needed when the postage is typed.
-        shop.postage(QStringLiteral("delete from rule"));
-        shop.view.manualPostage = true;
-        shop.view.postage = typed;
-        const ShipOutcome outcome = shop.ship();
-        if (message.isEmpty()) {
-            QCOMPARE(outcome, ShipOutcome::Shipped);
-            QCOMPARE(shop.tradeColumn("Postage").toDouble(), 8.5);
-            QCOMPARE(shop.lines(), QStringList{shippedLine(kWeights, QStringLiteral("8.5"))});
-            QCOMPARE(shop.view.postage, typed);
-        } else {
-            QCOMPARE(outcome, ShipOutcome::Refused);
-            QCOMPARE(shop.prompter.messages, QStringList{message});
-            QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 5);
-        }
-    }
-
-    void weighOnly()
-    {
-        StationShop shop;
-        shop.view.weighOnly = true;
-        const QString before = shop.fingerprint();
-        QCOMPARE(shop.ship(), ShipOutcome::WeighedOnly);
-        QCOMPARE(shop.lines(),
-                 QStringList{QStringLiteral(" : ZT90001 : ") + kWeights + QStringLiteral("未发货!!")});
-        QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("False.wav")});
-        QCOMPARE(shop.fingerprint(), before);
-    }
-
-    void noRule()
-    {
-        StationShop shop;
-        shop.postage(QStringLiteral("delete from rule"));
-        const QString before = shop.fingerprint();
-        QCOMPARE(shop.ship(), ShipOutcome::Refused);
-        QCOMPARE(shop.lines(), QStringList{QStringLiteral(" : 未设置青禾快递1.250KG江苏省地区的邮资规则!")});
-        QCOMPARE(shop.view.postage, QStringLiteral("未设置邮资规则!"));
-        QCOMPARE(shop.fingerprint(), before);
-    }
-
-    void logTrim_data()
-    {
-        QTest::addColumn<int>("reports");
-        QTest::addColumn<int>("linesAfter");
-        QTest::newRow("below the limit") << 10 << 12;
-        QTest::newRow("51 lines lose the bottom one") << 50 << 51;
-        QTest::newRow("a longer log is cut back too") << 53 << 51;
-    }
+    // A log grown past its 50 lines is cut back to them before the run adds its own.
     void logTrim()
     {
-        QFETCH(int, reports);
-        QFETCH(int, linesAfter);
-        StationShop shop;
-        for (int i = 1; i <= reports; ++i) {
+        StationShop& shop = shared();
+        for (int i = 1; i <= 53; ++i) {
             shop.report.reportResult(QStringLiteral("line %1").arg(i), true);
         }
         shop.view.scan = QStringLiteral("ZT99999");
         shop.ship();
         const QStringList lines = shop.report.log().lines();
-        QCOMPARE(lines.size(), linesAfter);
+        QCOMPARE(lines.size(), 51);
         QCOMPARE(lines.constFirst(), QString());
         QVERIFY(lines.at(1).endsWith(QStringLiteral("不存在!")));
-        QCOMPARE(lines.at(2), QStringLiteral("line %1").arg(reports));
-        // The oldest lines go first.
-        QCOMPARE(lines.constLast(), QStringLiteral("line %1").arg(reports - linesAfter + 3));
+        QCOMPARE(lines.at(2), QStringLiteral("line 53"));
+        QCOMPARE(lines.constLast(), QStringLiteral("line 5"));
     }
 
-    // Scans are values, never statement text: each is simply not found.
-    void hostileScans_data()
-    {
-        QTest::addColumn<QString>("scan");
-        QTest::addColumn<bool>("multiParcel");
-        const QStringList scans = {QStringLiteral("ZT90001' or '1'='1"),
-                                   QStringLiteral("'; delete from G_Trade_TradeList; --"),
-                                   QStringLiteral("%"),
-                                   QStringLiteral("ZT9000_"),
-                                   QStringLiteral("ZT9000%"),
-                                   QStringLiteral("[Z]T90001"),
-                                   QStringLiteral("\"ZT90001\""),
-                                   QString(1000, QLatin1Char('A'))};
-        for (const QString& scan : scans) {
-            QTest::newRow(qPrintable(scan.left(40))) << scan << false;
-            QTest::newRow(qPrintable(QStringLiteral("several parcels: ") + scan.left(40))) << scan << true;
-        }
-    }
-    void hostileScans()
-    {
-        QFETCH(QString, scan);
-        QFETCH(bool, multiParcel);
-        StationShop shop;
-        shop.login("update Initialization set MultiPostID = ?", {multiParcel ? 1 : 0});
-        // Remarks that a wildcard would find.
-        shop.addTrade(90002, QStringLiteral("ZT90002"), QStringLiteral("T90002"), 8,
-                      QStringLiteral("附加单号ZT90001;附加单号AAA"));
-        const QString before = shop.fingerprint();
-        shop.view.scan = scan;
-        QCOMPARE(shop.ship(), ShipOutcome::NotFound);
-        QCOMPARE(shop.fingerprint(), before);
-        QCOMPARE(shop.lines().size(), 1);
-        QVERIFY(shop.lines().constFirst().endsWith(QStringLiteral(" : 不存在!")));
-    }
-
-    void lostConnectionBeforeTheScan()
-    {
-        StationShop shop;
-        shop.demo.stores().orderDb().db().close();
-        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
-        QVERIFY(shop.demo.stores().orderDb().isOpen());
-    }
-
-    void lostConnectionDuringTheRun()
+    // Closed before the scan, lost while the question is open, back at the next scan.
+    void lostConnection()
     {
         StationShop shop;
         setAlarm(shop, true, {1000, 3000, -50, 0, 10});
+        shop.demo.stores().orderDb().db().close();
         shop.prompter.onAsk = [&](const QString&) { shop.demo.stores().orderDb().db().close(); };
         QCOMPARE(shop.ship(), ShipOutcome::Refused);
+        QCOMPARE(shop.prompter.questions.size(), 1);
         QCOMPARE(shop.lines().constFirst(), QStringLiteral(" : ZT90001 : 订单数据库连接已断开,请重新扫描!"));
         QCOMPARE(shop.sounds.played.constLast(), QStringLiteral("False.wav"));
         QVERIFY(shop.prompter.messages.isEmpty());
         QVERIFY(shop.demo.stores().orderDb().connectionLost());
 
-        // The next scan opens the connection again and ships.
         shop.prompter.onAsk = {};
         QCOMPARE(shop.ship(), ShipOutcome::Shipped);
         QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 8);
-    }
-
-    void statementsOfACleanShip()
-    {
-        StationShop shop;
-        const quint64 before = shop.demo.stores().orderDb().statementCount();
-        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
-        // Lookup, goods lines, three goods records, package, row 54, stock-out check, stock-out,
-        // picker, goods weight, G_TradeOver.
-        QCOMPARE(shop.demo.stores().orderDb().statementCount() - before, quint64(12));
     }
 };
 
