@@ -49,11 +49,7 @@ void TestWindowFit::windowsEndOnTheScreen()
         WindowFit::keepOnScreen(window);
     }
     const QRect frame = window.geometry().marginsAdded(WindowFit::assumedFrame());
-    QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                  .arg(frame.x())
-                                                  .arg(frame.y())
-                                                  .arg(frame.width())
-                                                  .arg(frame.height())));
+    QCOMPARE(area.united(frame), area); // the frame lies within the area
     if (after.isEmpty()) {
         QVERIFY(qAbs(frame.center().x() - area.center().x()) <= 1);
         QVERIFY(qAbs(frame.center().y() - area.center().y()) <= 1 || frame.height() == area.height());
