@@ -1,13 +1,9 @@
 #include "DemoFolder.h"
-#include "RecordingPrompter.h"
-#include "RecordingSoundPlayer.h"
 
-#include "app/LoginContext.h"
 #include "app/SavedUsers.h"
 #include "app/ServerRow.h"
 #include "app/gui/TLogin.h"
 #include "app/gui/TLoginSetDlg.h"
-#include "store/DemoOrderData.h"
 #include "store/LocalQuery.h"
 
 #include <QCheckBox>
