@@ -72,40 +72,15 @@ class TestLoginWindow : public QObject
     Q_OBJECT
 
 private slots:
-    // The saved users are offered with the default one chosen, if it is still saved; choosing a saved
-    // user fills in the password, a typed name that is no entry leaves it alone.
-    void savedUsers_data()
-    {
-        QTest::addColumn<QString>("defaultUser");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("password");
-        QTest::newRow("default saved") << "李四" << 1 << "李四-pw";
-        QTest::newRow("default no longer saved") << "王五" << -1 << "";
-    }
-
-    void savedUsers()
-    {
-        QFETCH(QString, defaultUser);
-        QFETCH(int, index);
-        QFETCH(QString, password);
-        LoginFixture f({QStringLiteral("张三"), QStringLiteral("李四")}, defaultUser);
-        QCOMPARE(f.user()->count(), 2);
-        QCOMPARE(f.user()->currentIndex(), index);
-        QCOMPARE(f.user()->currentText(), index < 0 ? QString() : defaultUser);
-        QCOMPARE(f.password()->text(), password);
-        f.user()->setCurrentIndex(0);
-        QCOMPARE(f.password()->text(), QStringLiteral("张三-pw"));
-        f.password()->setText(QStringLiteral("typed"));
-        f.user()->setEditText(QStringLiteral("王五"));
-        QCOMPARE(f.password()->text(), QStringLiteral("typed"));
-        QVERIFY(f.prompter.messages.isEmpty());
-    }
-
     // Refused logins say why; Enter in the name box logs in without adding the typed name; Esc ends the
     // program as the close button does, instead of hiding the window while the program runs on.
     void logIn()
     {
-        LoginFixture f({QStringLiteral("张三")});
+        // The default user is no longer saved: nothing is chosen.
+        LoginFixture f({QStringLiteral("张三")}, QStringLiteral("李四"));
+        QCOMPARE(f.user()->currentIndex(), -1);
+        QCOMPARE(f.user()->currentText(), QString());
+        QCOMPARE(f.password()->text(), QString());
         QSignalSpy loggedIn(f.window.get(), &TLogin::loggedIn);
         QSignalSpy closed(f.window.get(), &TLogin::closed);
         f.type(QString(), QStringLiteral("1234"));
@@ -172,9 +147,21 @@ private slots:
         QCOMPARE(f.saved(QStringLiteral("李四")), QStringList{QStringLiteral("pw")});
     }
 
-    void deleteUser()
+    // The saved users are offered with the default one chosen; choosing a saved user fills in the
+    // password, a typed name that is no entry leaves it alone. Deleting a user needs its password.
+    void savedUsers()
     {
-        LoginFixture f({QStringLiteral("张三"), QStringLiteral("李四")});
+        LoginFixture f({QStringLiteral("张三"), QStringLiteral("李四")}, QStringLiteral("李四"));
+        QCOMPARE(f.user()->count(), 2);
+        QCOMPARE(f.user()->currentIndex(), 1);
+        QCOMPARE(f.password()->text(), QStringLiteral("李四-pw"));
+        f.user()->setCurrentIndex(0);
+        QCOMPARE(f.password()->text(), QStringLiteral("张三-pw"));
+        f.password()->setText(QStringLiteral("typed"));
+        f.user()->setEditText(QStringLiteral("王五"));
+        QCOMPARE(f.password()->text(), QStringLiteral("typed"));
+        QVERIFY(f.prompter.messages.isEmpty());
+
         QCheckBox* remove = f.box("CheckDelete");
 
         f.type(QString(), QString());

@@ -76,11 +76,15 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    // The lists filled from the shop; the settings buttons open their dialogs; a changed option
-    // reaches the tabs at once.
+    // The lists filled from the shop; a remembered picker no longer listed; the settings buttons open
+    // their dialogs; a changed option reaches the tabs at once.
     void shownToTheAdministrator()
     {
-        StationFixture f;
+        StationFixture f([](QSqlDatabase& db) {
+            LocalQuery::exec(
+                db, QStringLiteral("update Initialization set PickerCheck2 = 1, DefaultPicker = '离职员工', "
+                                   "PackageOperatorCheck = 0, PackageIDCheck2 = 0"));
+        });
         f.logInAndShow(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
         OrderDatabase& shop = f.demo.orderDb();
         const QStringList staff = QStringList{QString()} + shop.staffNames();
@@ -94,6 +98,15 @@ private slots:
         for (const char* bar : {"StatusBar1", "StatusBar2", "StatusBar3", "StatusBar4"}) {
             QCOMPARE(f.find<PanelStatusBar>(bar)->panelText(0), QStringLiteral("登陆用户：admin | 管理员"));
         }
+        auto* picker = f.find<QComboBox>("Picker");
+        QCOMPARE(picker->currentIndex(), -1);
+        QVERIFY(f.find<QCheckBox>("PickerCheck2")->isChecked());
+        QVERIFY(!picker->isEnabled());
+        QVERIFY(f.find("PickerCheck2")->isEnabled());
+        // A staff box not asked for is locked with its remember box.
+        QVERIFY(!f.find("PackageOperator")->isEnabled());
+        QVERIFY(!f.find("PackageOperatorCheck2")->isEnabled());
+        QVERIFY(f.find("PackageID")->isEnabled());
         // The telephone column is hidden by the shipped configuration.
         QVERIFY(f.find<QTreeWidget>("ListView1")->isColumnHidden(22));
 
@@ -207,25 +220,16 @@ private slots:
                 QCOMPARE(f.main->width(), width);
             }
         }
-    }
 
-    void rememberedStaffNoLongerListed()
-    {
-        StationFixture f([](QSqlDatabase& db) {
-            LocalQuery::exec(
-                db, QStringLiteral("update Initialization set PickerCheck2 = 1, DefaultPicker = '离职员工', "
-                                   "PackageOperatorCheck = 0, PackageIDCheck2 = 0"));
-        });
-        f.logInAndShow();
-        auto* picker = f.find<QComboBox>("Picker");
-        QCOMPARE(picker->currentIndex(), -1);
-        QVERIFY(f.find<QCheckBox>("PickerCheck2")->isChecked());
-        QVERIFY(!picker->isEnabled());
-        QVERIFY(f.find("PickerCheck2")->isEnabled());
-        // A staff box not asked for is locked with its remember box.
-        QVERIFY(!f.find("PackageOperator")->isEnabled());
-        QVERIFY(!f.find("PackageOperatorCheck2")->isEnabled());
-        QVERIFY(f.find("PackageID")->isEnabled());
+        // Esc does not hide the main window: the program would run on without a window. Closing it
+        // ends the program.
+        QSignalSpy closed(f.login.get(), &TLogin::closed);
+        QTest::keyClick(f.main.get(), Qt::Key_Escape);
+        QVERIFY(f.main->isVisible());
+        QCOMPARE(closed.count(), 0);
+        f.main->close();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(f.demo.session->context().loginWindowClosed);
     }
 
     void unreadablePostageFile()
@@ -244,22 +248,6 @@ private slots:
         TFunctionsDlg main(session, login);
         QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("BitBtn3")), Qt::LeftButton);
         QCOMPARE(prompter.messages, QStringList{QStringLiteral("程序配置文件访问失败!")});
-    }
-
-    void closingEndsTheProgram()
-    {
-        StationFixture f;
-        QSignalSpy closed(f.login.get(), &TLogin::closed);
-        f.login->show();
-        f.logInAndShow();
-        f.login->hide();
-        // Esc does not hide the main window: the program would run on without a window.
-        QTest::keyClick(f.main.get(), Qt::Key_Escape);
-        QVERIFY(f.main->isVisible());
-        QCOMPARE(closed.count(), 0);
-        f.main->close();
-        QCOMPARE(closed.count(), 1);
-        QVERIFY(f.demo.session->context().loginWindowClosed);
     }
 
     void secondInstanceIsRefused()

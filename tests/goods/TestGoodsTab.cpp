@@ -224,11 +224,10 @@ private slots:
             tools + QStringLiteral("/zelvo-scale"),
             QStringLiteral("simulate --protocol A --weight 0.52 --interval 50").split(QLatin1Char(' ')));
         QVERIFY(scale.waitForReadyRead(10000));
-        ReaderConfig config;
-        config.scaleTypeIndex = 0;
-        config.portNumber = 1;
-        config.device = QString::fromUtf8(scale.readLine()).trimmed();
-        config.scaleRange = 30.0;
+        const ReaderConfig config{.scaleTypeIndex = 0,
+                                  .portNumber = 1,
+                                  .device = QString::fromUtf8(scale.readLine()).trimmed(),
+                                  .scaleRange = 30.0};
 
         TabRig rig(0);
         // The reader's status texts reach the box whole, however long; the log holds 50 lines, then

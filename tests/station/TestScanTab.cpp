@@ -175,12 +175,8 @@ private slots:
         PseudoTerminal scale;
         QVERIFY(scale.isOpen());
         ScaleReaderHost& reader = f.shop.demo.session->scaleReader();
-        ReaderConfig config;
-        config.scaleTypeIndex = 0;
-        config.portNumber = 1;
-        config.device = scale.devicePath();
-        config.scaleRange = 30;
-        QVERIFY(reader.start(config));
+        QVERIFY(reader.start(
+            {.scaleTypeIndex = 0, .portNumber = 1, .device = scale.devicePath(), .scaleRange = 30}));
         f.Edit2->setText(QStringLiteral("0.52"));
         QVERIFY(f.Edit2->isReadOnly());
         f.CheckBox1->click();
