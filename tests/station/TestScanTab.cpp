@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <array>
+
 namespace {
 
 // The demo shop of the ship tests with a real scan tab on it, filled as the main window fills it;
