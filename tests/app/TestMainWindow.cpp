@@ -1,17 +1,11 @@
 #include "DemoFolder.h"
-#include "RecordingPrompter.h"
-#include "RecordingSoundPlayer.h"
 
-#include "app/LoginContext.h"
-#include "app/LoginService.h"
-#include "app/ServerRow.h"
 #include "app/SingleInstance.h"
 #include "app/gui/PanelStatusBar.h"
 #include "app/gui/TFunctionsDlg.h"
 #include "app/gui/TLogin.h"
 #include "scale/ScaleReaderHost.h"
 #include "scale/ScaleTypes.h"
-#include "store/DemoOrderData.h"
 #include "store/LocalQuery.h"
 
 #include <QCheckBox>
@@ -30,20 +24,16 @@
 
 namespace {
 
-// The windows as a start builds them, logged in as the demo operator and shown.
+// The windows as a start builds them; logged in and shown on request.
 struct StationFixture
 {
     DemoFolder demo;
-    RecordingPrompter& prompter = demo.prompter;
-    const LoginContext& context = demo.session->context();
-    std::unique_ptr<TLogin> login;
-    std::unique_ptr<TFunctionsDlg> main;
+    std::unique_ptr<TLogin> login = std::make_unique<TLogin>(*demo.session);
+    std::unique_ptr<TFunctionsDlg> main = std::make_unique<TFunctionsDlg>(*demo.session, *login);
 
     explicit StationFixture(const std::function<void(QSqlDatabase&)>& prepare = {})
         : demo(prepare)
     {
-        login = std::make_unique<TLogin>(*demo.session);
-        main = std::make_unique<TFunctionsDlg>(*demo.session, *login);
     }
 
     void logInAndShow(const char* user = DemoLogins::kOperatorName,
@@ -54,13 +44,19 @@ struct StationFixture
         QVERIFY(QTest::qWaitForWindowExposed(main.get()));
     }
 
-    template <typename T> T* find(const char* name) const
+    template <typename T = QWidget> T* find(const char* name) const
     {
         T* widget = main->findChild<T*>(QString::fromLatin1(name));
         if (!widget) {
             qFatal("no control %s", name);
         }
         return widget;
+    }
+    QLineEdit* box(const char* name) const { return find<QLineEdit>(name); }
+    // A key as the keyboard sends it: to the box with the focus.
+    void press(Qt::Key key) const
+    {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : main.get(), key);
     }
 };
 
@@ -80,267 +76,190 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void constructionBeforeLogin();
-    void formShowFillsTheLists();
-    void typedWeightsWithTheManualScaleType();
-    void rememberedStaffNoLongerListed();
-    void functionKeys();
-    void unreadablePostageFile();
-    void closingEndsTheProgram();
-    void settingsButtonsOpenTheirDialogs();
-    void secondInstanceIsRefused();
-    void longOutcomeKeepsTheWindowWidth();
-    void tabFollowsTheScanTab();
-    void weightBoxesShowTheScaleStateWhole_data();
-    void weightBoxesShowTheScaleStateWhole();
-};
-
-void TestMainWindow::constructionBeforeLogin()
-{
-    StationFixture f;
-    QCOMPARE(f.find<QLineEdit>("Edit2")->text(), QStringLiteral("电子秤未连接"));
-    QCOMPARE(f.find<QLineEdit>("Edit4")->text(), QStringLiteral("电子秤未连接"));
-    QCOMPARE(f.main->windowTitle(), QStringLiteral("Zelvo V2.0 B2014010622"));
-    QCOMPARE(f.find<QTabWidget>("PageControl1")->currentIndex(), 0);
-    QCOMPARE(f.find<QTabWidget>("PageControl1")->count(), 4);
-    QVERIFY(!f.find<QWidget>("ButtonUp")->isEnabled());
-    QVERIFY(!f.find<QWidget>("ButtonDown")->isEnabled());
-    const QDate today = QDate::currentDate();
-    QCOMPARE(f.find<QDateEdit>("DateTimePickerFrom")->date(), QDate(today.year(), today.month(), 1));
-    QCOMPARE(f.find<QDateEdit>("DateTimePickerTo")->date(), today);
-    QCOMPARE(f.demo.session->scale().scaleTypeIndex, kManualScaleTypeIndex);
-    QVERIFY(f.find<QCheckBox>("CheckBox4")->isChecked());
-    QVERIFY(f.prompter.messages.isEmpty());
-}
-
-void TestMainWindow::formShowFillsTheLists()
-{
-    StationFixture f;
-    f.logInAndShow(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
-    OrderDatabase& shop = f.demo.orderDb();
-
-    const QStringList staff = QStringList{QString()} + shop.staffNames();
-    QVERIFY(staff.size() > 2);
-    QCOMPARE(entries(f.find<QComboBox>("Picker")), staff);
-    QCOMPARE(entries(f.find<QComboBox>("PackageOperator")), staff);
-    QCOMPARE(entries(f.find<QComboBox>("ComboBoxSndOpr")), staff);
-    QCOMPARE(entries(f.find<QComboBox>("PackageID")), QStringList{QString()} + shop.packageNames());
-    QCOMPARE(entries(f.find<QComboBox>("ComboShop")), QStringList{QString()} + shop.shopNames());
-    QCOMPARE(entries(f.find<QComboBox>("ComboBoxSnd")), QStringList{QString()} + shop.logisticNames());
-    QCOMPARE(f.find<QComboBox>("SearchTypel")->count(), 10);
-    QCOMPARE(f.find<QComboBox>("WeightTypel")->count(), 4);
-    QCOMPARE(f.find<QLineEdit>("Edit7")->text(), QStringLiteral("50"));
-    QVERIFY(f.find<QComboBox>("Count")->count() > 0);
-
-    for (const char* bar : {"StatusBar1", "StatusBar2", "StatusBar3", "StatusBar4"}) {
-        QCOMPARE(f.find<PanelStatusBar>(bar)->panelText(0), QStringLiteral("登陆用户：admin | 管理员"));
-    }
-    // The telephone column is hidden by the shipped configuration.
-    auto* list = f.find<QTreeWidget>("ListView1");
-    QVERIFY(list->isColumnHidden(22));
-    QVERIFY(!list->isColumnHidden(1));
-}
-
-void TestMainWindow::typedWeightsWithTheManualScaleType()
-{
-    StationFixture f;
-    f.logInAndShow();
-    for (const char* box : {"Edit2", "Edit4"}) {
-        QVERIFY(!f.find<QLineEdit>(box)->isReadOnly());
-        QCOMPARE(f.find<QLineEdit>(box)->text(), QString());
-    }
-    QCOMPARE(f.find<QCheckBox>("CheckBox1")->text(), QStringLiteral("记住"));
-    QCOMPARE(f.find<QCheckBox>("CheckInput")->text(), QStringLiteral("记住"));
-    QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("Edit2"));
-    QCOMPARE(f.find<PanelStatusBar>("StatusBar1")->panelText(0),
-             QStringLiteral("登陆用户：operator | 非管理员"));
-}
-
-void TestMainWindow::rememberedStaffNoLongerListed()
-{
-    StationFixture f([](QSqlDatabase& db) {
-        LocalQuery::exec(
-            db, QStringLiteral("update Initialization set PickerCheck2 = 1, DefaultPicker = '离职员工', "
-                               "PackageOperatorCheck = 0, PackageIDCheck2 = 0"));
-    });
-    f.logInAndShow();
-    auto* picker = f.find<QComboBox>("Picker");
-    QCOMPARE(picker->currentIndex(), -1);
-    QVERIFY(f.find<QCheckBox>("PickerCheck2")->isChecked());
-    QVERIFY(!picker->isEnabled());
-    QVERIFY(f.find<QCheckBox>("PickerCheck2")->isEnabled());
-    // A staff box not asked for is locked with its remember box.
-    QVERIFY(!f.find<QComboBox>("PackageOperator")->isEnabled());
-    QVERIFY(!f.find<QCheckBox>("PackageOperatorCheck2")->isEnabled());
-    QVERIFY(f.find<QComboBox>("PackageID")->isEnabled());
-}
-
-void TestMainWindow::functionKeys()
-{
-    StationFixture f;
-    f.logInAndShow();
-    auto* tabs = f.find<QTabWidget>("PageControl1");
-    auto* waybill = f.find<QLineEdit>("Edit1");
-    waybill->setText(QStringLiteral("YT123"));
-    QTest::keyClick(f.main.get(), Qt::Key_F2);
-    QCOMPARE(QApplication::focusWidget(), waybill);
-    QCOMPARE(waybill->selectedText(), QStringLiteral("YT123"));
-    QTest::keyClick(f.main.get(), Qt::Key_F1);
-    QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("Edit2"));
-
-    tabs->setCurrentIndex(1);
-    auto* goodsWeight = f.find<QLineEdit>("Edit4");
-    goodsWeight->setText(QStringLiteral("0.25"));
-    QTest::keyClick(f.main.get(), Qt::Key_F1);
-    QCOMPARE(QApplication::focusWidget(), goodsWeight);
-    QCOMPARE(goodsWeight->selectedText(), QStringLiteral("0.25"));
-    QTest::keyClick(f.main.get(), Qt::Key_F2);
-    QCOMPARE(QApplication::focusWidget(), f.find<QLineEdit>("Edit5"));
-
-    tabs->setCurrentIndex(2);
-    QWidget* before = QApplication::focusWidget();
-    QTest::keyClick(f.main.get(), Qt::Key_F1);
-    QTest::keyClick(f.main.get(), Qt::Key_F2);
-    QCOMPARE(QApplication::focusWidget(), before);
-}
-
-void TestMainWindow::unreadablePostageFile()
-{
-    TempDataFolder folder;
-    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Postage.db"))); // a folder where the file should be
-    RecordingPrompter prompter;
-    RecordingSoundPlayer sounds;
-    StationSession session(folder.path(), prompter, sounds);
-    QString error;
-    QVERIFY(!session.start(&error));
-    QVERIFY2(error.startsWith(QStringLiteral("程序配置文件访问失败!")), qPrintable(error));
-    QCOMPARE(session.scale().scaleTypeIndex, -1);
-    // The windows are still built, and the postage settings say why they cannot open.
-    TLogin login(session);
-    TFunctionsDlg main(session, login);
-    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("BitBtn3")), Qt::LeftButton);
-    QCOMPARE(prompter.messages, QStringList{QStringLiteral("程序配置文件访问失败!")});
-}
-
-void TestMainWindow::closingEndsTheProgram()
-{
-    StationFixture f;
-    QSignalSpy closed(f.login.get(), &TLogin::closed);
-    f.login->show();
-    f.logInAndShow();
-    f.login->hide();
-    // Esc does not hide the main window: the program would run on without a window.
-    QTest::keyClick(f.main.get(), Qt::Key_Escape);
-    QVERIFY(f.main->isVisible());
-    QCOMPARE(closed.count(), 0);
-    f.main->close();
-    QCOMPARE(closed.count(), 1);
-    QVERIFY(f.context.loginWindowClosed);
-}
-
-void TestMainWindow::settingsButtonsOpenTheirDialogs()
-{
-    StationFixture f;
-    f.logInAndShow(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
-    f.find<QTabWidget>("PageControl1")->setCurrentIndex(3);
-    for (const char* button : {"BitBtn3", "Button3"}) {
-        QString shown;
-        QTimer::singleShot(0, f.main.get(), [&shown] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            shown = dialog ? QString::fromLatin1(dialog->metaObject()->className()) : QString();
-            if (dialog) {
-                dialog->close();
-            }
+    // The lists filled from the shop; a remembered picker no longer listed; the settings buttons open
+    // their dialogs; a changed option reaches the tabs at once.
+    void shownToTheAdministrator()
+    {
+        StationFixture f([](QSqlDatabase& db) {
+            LocalQuery::exec(
+                db, QStringLiteral("update Initialization set PickerCheck2 = 1, DefaultPicker = '离职员工', "
+                                   "PackageOperatorCheck = 0, PackageIDCheck2 = 0"));
         });
-        QTest::mouseClick(f.find<QPushButton>(button), Qt::LeftButton);
-        QCOMPARE(shown, QString::fromLatin1(qstrcmp(button, "BitBtn3") == 0 ? "TSndStyleDlg"
-                                                                            : "TElectronicScaleSetDlg"));
+        f.logInAndShow(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
+        OrderDatabase& shop = f.demo.orderDb();
+        const QStringList staff = QStringList{QString()} + shop.staffNames();
+        QVERIFY(staff.size() > 2);
+        QCOMPARE(entries(f.find<QComboBox>("Picker")), staff);
+        QCOMPARE(entries(f.find<QComboBox>("ComboBoxSndOpr")), staff);
+        QCOMPARE(entries(f.find<QComboBox>("PackageID")), QStringList{QString()} + shop.packageNames());
+        QCOMPARE(entries(f.find<QComboBox>("ComboShop")), QStringList{QString()} + shop.shopNames());
+        QCOMPARE(entries(f.find<QComboBox>("ComboBoxSnd")), QStringList{QString()} + shop.logisticNames());
+        QVERIFY(f.find<QComboBox>("Count")->count() > 0);
+        for (const char* bar : {"StatusBar1", "StatusBar2", "StatusBar3", "StatusBar4"}) {
+            QCOMPARE(f.find<PanelStatusBar>(bar)->panelText(0), QStringLiteral("登陆用户：admin | 管理员"));
+        }
+        auto* picker = f.find<QComboBox>("Picker");
+        QCOMPARE(picker->currentIndex(), -1);
+        QVERIFY(f.find<QCheckBox>("PickerCheck2")->isChecked());
+        QVERIFY(!picker->isEnabled());
+        QVERIFY(f.find("PickerCheck2")->isEnabled());
+        // A staff box not asked for is locked with its remember box.
+        QVERIFY(!f.find("PackageOperator")->isEnabled());
+        QVERIFY(!f.find("PackageOperatorCheck2")->isEnabled());
+        QVERIFY(f.find("PackageID")->isEnabled());
+        // The telephone column is hidden by the shipped configuration.
+        QVERIFY(f.find<QTreeWidget>("ListView1")->isColumnHidden(22));
+
+        f.find<QTabWidget>("PageControl1")->setCurrentIndex(3);
+        for (const auto& [button, dialogClass] :
+             {std::pair{"BitBtn3", "TSndStyleDlg"}, std::pair{"Button3", "TElectronicScaleSetDlg"}}) {
+            QString shown;
+            QTimer::singleShot(0, f.main.get(), [&shown] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                shown = dialog ? QString::fromLatin1(dialog->metaObject()->className()) : QString();
+                if (dialog) {
+                    dialog->close();
+                }
+            });
+            QTest::mouseClick(f.find<QPushButton>(button), Qt::LeftButton);
+            QCOMPARE(shown, QString::fromLatin1(dialogClass));
+        }
+        // Closing the scale settings changes nothing: weights stay typed.
+        QCOMPARE(f.demo.session->scale().scaleTypeIndex, kManualScaleTypeIndex);
+        QVERIFY(!f.demo.session->scaleReader().hasReader());
+
+        auto* summary = f.find<QCheckBox>("CheckBox4");
+        const bool was = summary->isChecked();
+        QVERIFY(f.demo.session->settings().storeSummary(!was, nullptr));
+        QCOMPARE(summary->isChecked(), !was);
     }
-    // Closing the scale settings changes nothing: weights stay typed.
-    QCOMPARE(f.demo.session->scale().scaleTypeIndex, kManualScaleTypeIndex);
-    QVERIFY(!f.demo.session->scaleReader().hasReader());
 
-    // An option changed through the settings reaches the tabs at once.
-    auto* summary = f.find<QCheckBox>("CheckBox4");
-    const bool was = summary->isChecked();
-    QVERIFY(f.demo.session->settings().storeSummary(!was, nullptr));
-    QCOMPARE(summary->isChecked(), !was);
-}
+    void startAsAnOperator()
+    {
+        StationFixture f;
+        // Before the login: the scale's state, the query tab's buttons and dates.
+        QCOMPARE(f.box("Edit2")->text(), QStringLiteral("电子秤未连接"));
+        QCOMPARE(f.box("Edit4")->text(), QStringLiteral("电子秤未连接"));
+        QVERIFY(!f.find("ButtonUp")->isEnabled());
+        QVERIFY(!f.find("ButtonDown")->isEnabled());
+        const QDate today = QDate::currentDate();
+        QCOMPARE(f.find<QDateEdit>("DateTimePickerFrom")->date(), QDate(today.year(), today.month(), 1));
+        QCOMPARE(f.find<QDateEdit>("DateTimePickerTo")->date(), today);
+        QCOMPARE(f.demo.session->scale().scaleTypeIndex, kManualScaleTypeIndex);
 
-void TestMainWindow::secondInstanceIsRefused()
-{
-    QTemporaryDir lockFolder;
-    auto first = std::make_unique<SingleInstance>(lockFolder.path());
-    QVERIFY(first->acquire());
-    SingleInstance second(lockFolder.path());
-    QVERIFY(!second.acquire());
-    first.reset();
-    SingleInstance third(lockFolder.path());
-    QVERIFY(third.acquire());
-}
+        f.logInAndShow();
+        QVERIFY(f.demo.prompter.messages.isEmpty());
+        const int width = f.main->width();
+        // Typed weights with the manual scale type.
+        for (const char* box : {"Edit2", "Edit4"}) {
+            QVERIFY(!f.box(box)->isReadOnly());
+            QCOMPARE(f.box(box)->text(), QString());
+        }
+        QCOMPARE(f.find<QCheckBox>("CheckBox1")->text(), QStringLiteral("记住"));
+        QCOMPARE(f.find<QCheckBox>("CheckInput")->text(), QStringLiteral("记住"));
+        QCOMPARE(f.find<PanelStatusBar>("StatusBar1")->panelText(0),
+                 QStringLiteral("登陆用户：operator | 非管理员"));
 
-void TestMainWindow::longOutcomeKeepsTheWindowWidth()
-{
-    StationFixture f;
-    f.logInAndShow();
-    const int width = f.main->width();
-    const QString scan = QStringLiteral("YT") + QString(58, QLatin1Char('8'));
-    f.find<QLineEdit>("Edit2")->setText(QStringLiteral("1.25"));
-    auto* waybill = f.find<QLineEdit>("Edit1");
-    waybill->setText(scan);
-    QTest::keyClick(waybill, Qt::Key_Return);
-    QCOMPARE(f.find<QLabel>("LabelOutcome")->text(), QStringLiteral("单号不存在  ") + scan);
-    QTest::qWait(50); // the layout takes in the new text
-    QCOMPARE(f.main->width(), width);
-}
+        // Tab: weight, waybill, ship button, as on the screen; the postage box, the options and the
+        // staff boxes take no focus.
+        QStringList walked{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < 4; ++i) {
+            f.press(Qt::Key_Tab);
+            walked << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walked, (QStringList{"Edit2", "Edit1", "Button1", "qt_tabwidget_tabbar", "Edit2"}));
 
-void TestMainWindow::tabFollowsTheScanTab()
-{
-    // Weight, waybill, ship button, as on the screen; the postage box, the options and the staff
-    // boxes take no focus from Tab.
-    StationFixture f;
-    f.logInAndShow();
-    QStringList walked{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        walked << QApplication::focusWidget()->objectName();
+        // F1 and F2 reach the boxes also from a box with a key filter, on the two weighing tabs.
+        f.box("Edit1")->setText(QStringLiteral("YT123"));
+        f.box("Edit2")->setText(QStringLiteral("1.5"));
+        f.press(Qt::Key_F2);
+        QCOMPARE(QApplication::focusWidget(), f.box("Edit1"));
+        QCOMPARE(f.box("Edit1")->selectedText(), QStringLiteral("YT123"));
+        f.press(Qt::Key_F1);
+        QCOMPARE(QApplication::focusWidget(), f.box("Edit2"));
+        QCOMPARE(f.box("Edit2")->selectedText(), QStringLiteral("1.5"));
+        auto* tabs = f.find<QTabWidget>("PageControl1");
+        tabs->setCurrentIndex(1);
+        f.box("Edit4")->setText(QStringLiteral("0.25"));
+        f.press(Qt::Key_F1);
+        QCOMPARE(QApplication::focusWidget(), f.box("Edit4"));
+        QCOMPARE(f.box("Edit4")->selectedText(), QStringLiteral("0.25"));
+        f.press(Qt::Key_F2);
+        QCOMPARE(QApplication::focusWidget(), f.box("Edit5"));
+        tabs->setCurrentIndex(2);
+        QWidget* before = QApplication::focusWidget();
+        f.press(Qt::Key_F1);
+        f.press(Qt::Key_F2);
+        QCOMPARE(QApplication::focusWidget(), before);
+
+        // A long scan's outcome does not widen the window.
+        tabs->setCurrentIndex(0);
+        const QString scan = QStringLiteral("YT") + QString(58, QLatin1Char('8'));
+        f.box("Edit1")->setText(scan);
+        QTest::keyClick(f.box("Edit1"), Qt::Key_Return);
+        QCOMPARE(f.find<QLabel>("LabelOutcome")->text(), QStringLiteral("单号不存在  ") + scan);
+        QTest::qWait(50); // the layout takes in the new text
+        QCOMPARE(f.main->width(), width);
+
+        // The weight boxes show the scale's states whole, without widening the window.
+        for (const auto& [box, tab] : {std::pair{"Edit2", 0}, std::pair{"Edit4", 1}}) {
+            tabs->setCurrentIndex(tab);
+            QLineEdit* weight = f.box(box);
+            for (const QString& state : {QStringLiteral("电子秤未连接"), QStringLiteral("串口线已拔出")}) {
+                weight->setText(state);
+                QTest::qWait(20);
+                // The room a line edit leaves for its text: inside its frame, 2 pixels off each side.
+                const int room = weight->contentsRect().width() - weight->textMargins().left() -
+                                 weight->textMargins().right() -
+                                 2 * weight->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+                const int text = weight->fontMetrics().horizontalAdvance(state);
+                QVERIFY2(text <= room, qPrintable(QStringLiteral("%1: %2 px of text in %3 px")
+                                                      .arg(QString::fromLatin1(box))
+                                                      .arg(text)
+                                                      .arg(room)));
+                QCOMPARE(f.main->width(), width);
+            }
+        }
+
+        // Esc does not hide the main window: the program would run on without a window. Closing it
+        // ends the program.
+        QSignalSpy closed(f.login.get(), &TLogin::closed);
+        QTest::keyClick(f.main.get(), Qt::Key_Escape);
+        QVERIFY(f.main->isVisible());
+        QCOMPARE(closed.count(), 0);
+        f.main->close();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(f.demo.session->context().loginWindowClosed);
     }
-    QCOMPARE(walked, (QStringList{"Edit2", "Edit1", "Button1", "qt_tabwidget_tabbar", "Edit2"}));
-}
 
-void TestMainWindow::weightBoxesShowTheScaleStateWhole_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<int>("tab");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("scan, not connected") << "Edit2" << 0 << "电子秤未连接";
-    QTest::newRow("scan, unplugged") << "Edit2" << 0 << "串口线已拔出";
-    QTest::newRow("goods, not connected") << "Edit4" << 1 << "电子秤未连接";
-    QTest::newRow("goods, unplugged") << "Edit4" << 1 << "串口线已拔出";
-}
+    void unreadablePostageFile()
+    {
+        TempDataFolder folder;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Postage.db"))); // a folder where the file should be
+        RecordingPrompter prompter;
+        RecordingSoundPlayer sounds;
+        StationSession session(folder.path(), prompter, sounds);
+        QString error;
+        QVERIFY(!session.start(&error));
+        QVERIFY2(error.startsWith(QStringLiteral("程序配置文件访问失败!")), qPrintable(error));
+        QCOMPARE(session.scale().scaleTypeIndex, -1);
+        // The windows are still built, and the postage settings say why they cannot open.
+        TLogin login(session);
+        TFunctionsDlg main(session, login);
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("BitBtn3")), Qt::LeftButton);
+        QCOMPARE(prompter.messages, QStringList{QStringLiteral("程序配置文件访问失败!")});
+    }
 
-void TestMainWindow::weightBoxesShowTheScaleStateWhole()
-{
-    QFETCH(QString, box);
-    QFETCH(int, tab);
-    QFETCH(QString, text);
-    StationFixture f;
-    f.logInAndShow();
-    const int width = f.main->width();
-    f.find<QTabWidget>("PageControl1")->setCurrentIndex(tab);
-    auto* weight = f.find<QLineEdit>(qPrintable(box));
-    weight->setText(text);
-    QTest::qWait(20);
-    // The room a line edit leaves for its text: inside its frame, 2 pixels off each side.
-    const int room = weight->contentsRect().width() - weight->textMargins().left() -
-                     weight->textMargins().right() -
-                     2 * weight->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
-    QVERIFY2(weight->fontMetrics().horizontalAdvance(text) <= room,
-             qPrintable(QStringLiteral("%1 px of text in %2 px")
-                            .arg(weight->fontMetrics().horizontalAdvance(text))
-                            .arg(room)));
-    QCOMPARE(f.main->width(), width);
-}
+    void secondInstanceIsRefused()
+    {
+        QTemporaryDir lockFolder;
+        auto first = std::make_unique<SingleInstance>(lockFolder.path());
+        QVERIFY(first->acquire());
+        QVERIFY(!SingleInstance(lockFolder.path()).acquire());
+        first.reset();
+        QVERIFY(SingleInstance(lockFolder.path()).acquire());
+    }
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "TestMainWindow.moc"

@@ -16,47 +16,42 @@ class GoodsShop
     TempDataFolder m_folder;
 
 public:
-    QString path() const { return m_folder.file(QStringLiteral("shop.db")); }
+    OrderDatabase orderDb;
 
-    // Empty when the shop is ready, otherwise why not.
-    QString make()
+    GoodsShop()
     {
-        const QString path = m_folder.file(QStringLiteral("shop.db"));
         DemoOrderOptions options;
         options.trades = 0;
         QString error;
-        if (!createDemoOrderDatabase(path, options, &error) ||
-            !orderDb.open({QString::fromLatin1(kEmbeddedPrefix) + path, {}, {}, {}}, m_folder.path(),
-                          &error)) {
-            return error;
-        }
-        if (!orderDb.execute(
+        if (!createDemoOrderDatabase(path(), options, &error) ||
+            !orderDb.open({QString::fromLatin1(kEmbeddedPrefix) + path(), {}, {}, {}}, m_folder.path(),
+                          &error) ||
+            !orderDb.execute(
                 QStringLiteral("create table GoodsWeightWrites (GoodsID integer, Weight numeric)")) ||
             !orderDb.execute(QStringLiteral(
                 "create trigger GoodsWeightWritten after update of Weight on G_Goods_GoodsList "
                 "begin insert into GoodsWeightWrites (GoodsID, Weight) values (new.GoodsID, new.Weight); "
                 "end"))) {
-            return orderDb.lastError();
+            qFatal("demo shop: %s", qPrintable(error.isEmpty() ? orderDb.lastError() : error));
         }
-        return {};
     }
+
+    QString path() const { return m_folder.file(QStringLiteral("shop.db")); }
 
     QVariant scalar(const QString& sql, const QVariantList& values = {})
     {
         auto query = orderDb.select(sql, values);
         return query && query->next() ? query->value(0) : QVariant();
     }
-
-    QString barcode(const QString& name)
+    QString goodsColumn(const char* column, const QString& name)
     {
-        return scalar(QStringLiteral("select BarCode from G_Goods_GoodsList where GoodsName=?"), {name})
+        return scalar(QStringLiteral("select %1 from G_Goods_GoodsList where GoodsName=?")
+                          .arg(QLatin1String(column)),
+                      {name})
             .toString();
     }
-    QString weight(const QString& name)
-    {
-        return scalar(QStringLiteral("select Weight from G_Goods_GoodsList where GoodsName=?"), {name})
-            .toString();
-    }
+    QString barcode(const QString& name) { return goodsColumn("BarCode", name); }
+    QString weight(const QString& name) { return goodsColumn("Weight", name); }
     int writes() { return scalar(QStringLiteral("select count(*) from GoodsWeightWrites")).toInt(); }
     // The next write of a goods weight fails with an error, or is silently skipped.
     bool refuseWrites(bool silently)
@@ -66,6 +61,4 @@ public:
                            "begin select raise(%1); end")
                 .arg(silently ? QStringLiteral("ignore") : QStringLiteral("abort, 'locked'")));
     }
-
-    OrderDatabase orderDb;
 };
