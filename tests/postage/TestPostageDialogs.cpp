@@ -1,7 +1,6 @@
 #include "PostageTestDb.h"
 #include "RecordingPrompter.h"
 #include "TempDataFolder.h"
-#include "postage/RuleSave.h"
 #include "postage/gui/PostageDialogs.h"
 #include "postage/gui/TPostageRuleDlg.h"
 #include "postage/gui/TPostageStyleDlg.h"
@@ -54,35 +53,18 @@ QStringList rowTexts(QWidget* dialog, int row)
 template <typename T> void whenShown(bool* ran, std::function<void(T*)> action)
 {
     auto* poll = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, tries, ran, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, tries = 0, ran, action]() mutable {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (dialog || ++tries > 300) {
             poll->stop();
+            poll->deleteLater();
+        }
+        if (dialog) {
             *ran = true;
             action(dialog);
-        } else if (++*tries > 300) {
-            poll->deleteLater();
-            poll->stop();
         }
     });
     poll->start(10);
-}
-
-RuleDraft draft(const QString& style, const QStringList& provinces, const QString& city = QString(),
-                const QString& town = QString(), const QString& adr = QString())
-{
-    RuleDraft rule;
-    rule.express = kExpress;
-    rule.styleName = style;
-    rule.checkedProvinces = provinces;
-    rule.provinceText = provinces.join(';') + ';';
-    rule.city = city;
-    rule.town = town;
-    rule.adr = adr;
-    rule.rows[0] = BracketTexts{"1000", "1000", "8", "500", "2"};
-    rule.rows[1] = BracketTexts{"3000", "1000", "8", "1000", "1.5"};
-    return rule;
 }
 
 } // namespace
@@ -105,11 +87,6 @@ private slots:
     void closedDatabasesLeaveListsEmpty();
 
 private:
-    void save(const RuleDraft& rule)
-    {
-        RecordingPrompter quiet;
-        QCOMPARE(SaveRule(m_db->db(), rule, QDateTime::currentDateTime(), quiet), RuleSaveOutcome::Saved);
-    }
     void create(QSqlDatabase& db, bool orderOpen)
     {
         m_dialogs = createPostageDialogs(
@@ -197,8 +174,8 @@ void TestPostageDialogs::companyAddedThroughAllDialogs()
 
 void TestPostageDialogs::normalRuleListedChangedAndDeleted()
 {
-    save(draft("普通", {"江苏省", "浙江省"}));
-    save(draft("特殊1", {"江苏省"}, "南京", "", "大学城"));
+    QVERIFY(m_db->save(ruleDraft(kExpress, "普通", {"江苏省", "浙江省"})));
+    QVERIFY(m_db->save(ruleDraft(kExpress, "特殊1", {"江苏省"}, "南京", "", "大学城")));
     TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
     entry->show();
     QCOMPARE(list(entry)->topLevelItemCount(), 2);
@@ -245,7 +222,7 @@ void TestPostageDialogs::normalRuleListedChangedAndDeleted()
 
 void TestPostageDialogs::specialTwoRuleChangedFromTheList()
 {
-    save(draft("特殊2", {"江苏省"}, "南京"));
+    QVERIFY(m_db->save(ruleDraft(kExpress, "特殊2", {"江苏省"}, "南京")));
     TPostageRuleDlg* rules = m_dialogs.postageRuleDlg;
     rules->setRuleOwner(kExpress, "特殊2");
     rules->FillRuleList();
@@ -325,7 +302,7 @@ void TestPostageDialogs::missingSelections()
     QFETCH(bool, ruleList);
     QFETCH(QString, button);
     QFETCH(QString, message);
-    save(draft("普通", {"江苏省"}));
+    QVERIFY(m_db->save(ruleDraft(kExpress, "普通", {"江苏省"})));
     QDialog* dialog = ruleList ? static_cast<QDialog*>(m_dialogs.postageRuleDlg) : m_dialogs.sndStyleDlg;
     if (ruleList) {
         m_dialogs.postageRuleDlg->setRuleOwner(kExpress, "普通");
@@ -339,10 +316,8 @@ void TestPostageDialogs::missingSelections()
 
 void TestPostageDialogs::deleteAllRulesOfAPair()
 {
-    save(draft("普通", {"江苏省", "浙江省"}));
-    RuleDraft other = draft("普通", {"江苏省"});
-    other.express = "圆通速递";
-    save(other);
+    QVERIFY(m_db->save(ruleDraft(kExpress, "普通", {"江苏省", "浙江省"})));
+    QVERIFY(m_db->save(ruleDraft("圆通速递", "普通", {"江苏省"})));
     TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
     entry->show();
     QCOMPARE(list(entry)->topLevelItemCount(), 2);
@@ -364,7 +339,7 @@ void TestPostageDialogs::deleteAllRulesOfAPair()
 
 void TestPostageDialogs::closedDatabasesLeaveListsEmpty()
 {
-    save(draft("普通", {"江苏省"}));
+    QVERIFY(m_db->save(ruleDraft(kExpress, "普通", {"江苏省"})));
     cleanup();
     SqlConnection closed(QStringLiteral("QSQLITE"), QStringLiteral("never-opened"));
     create(closed.db(), false);
