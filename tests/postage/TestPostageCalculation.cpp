@@ -66,8 +66,6 @@ private slots:
     void init();
 
     void searchKeys();
-    void fee_data();
-    void fee();
 
     void search_data();
     void search();
@@ -103,37 +101,6 @@ void TestPostageCalculation::searchKeys()
     QCOMPARE(PostageText::withoutLastCharacter("a\U00020000"), QStringLiteral("a"));
 }
 
-void TestPostageCalculation::fee_data()
-{
-    QTest::addColumn<qint64>("weight");
-    QTest::addColumn<qint64>("firstWeight");
-    QTest::addColumn<double>("firstFee");
-    QTest::addColumn<qint64>("stepWeight");
-    QTest::addColumn<double>("stepFee");
-    QTest::addColumn<double>("fee");
-    const auto row = [](const char* tag, qint64 weight, qint64 firstWeight, double firstFee,
-                        qint64 stepWeight, double stepFee, double fee) {
-        QTest::newRow(tag) << weight << firstWeight << firstFee << stepWeight << stepFee << fee;
-    };
-    row("at first weight", 1000, 1000, 10, 500, 4, 10);
-    row("one gram over", 1001, 1000, 10, 500, 4, 14);
-    row("one full step", 1500, 1000, 10, 500, 4, 14);
-    row("second step started", 1501, 1000, 10, 500, 4, 18);
-    row("decimals kept", 2100, 1000, 8.3, 1000, 1.25, 10.8);
-    row("large weights do not overflow", 2147483647, 1, 1, 1, 1, 2147483647);
-}
-
-void TestPostageCalculation::fee()
-{
-    QFETCH(qint64, weight);
-    QFETCH(qint64, firstWeight);
-    QFETCH(double, firstFee);
-    QFETCH(qint64, stepWeight);
-    QFETCH(double, stepFee);
-    QFETCH(double, fee);
-    QCOMPARE(PostageFee(weight, firstWeight, firstFee, stepWeight, stepFee).value_or(-1), fee);
-}
-
 void TestPostageCalculation::search_data()
 {
     QTest::addColumn<QList<RuleRow>>("rules");
@@ -158,6 +125,12 @@ void TestPostageCalculation::search_data()
                                      priced(normal("江苏省", "A", 1000, 3000), 1000, 12, 500, 3)};
     row("weight at end weight: that bracket", brackets, trade(), 1000, 8, "A", 10);
     row("weight above start weight: next bracket", brackets, trade(), 1001, 8, "A", 15);
+    // The fee: one step fee for each started step beyond the first weight.
+    row("one full step", brackets, trade(), 1500, 8, "A", 15);
+    row("second step started", brackets, trade(), 1501, 8, "A", 18);
+    row("decimals kept", {priced(normal("江苏省", "A"), 1000, 8.3, 1000, 1.25)}, trade(), 2100, 8, "A", 10.8);
+    row("large weights do not overflow", {priced(normal("江苏省", "A", 0, 3e9), 1, 1, 1, 1)}, trade(),
+        2147483647, 8, "A", 2147483647);
     row("weight 0: no bracket", brackets, trade(), 0, 0, "", 0);
     row("beyond the last bracket", brackets, trade(), 3001, 0, "", 0);
     row("end not above start never matches", {normal("江苏省", "A", 3000, 3000)}, trade(), 3000, 0, "", 0);

@@ -81,9 +81,7 @@ private slots:
     void normalRuleListedChangedAndDeleted();
     void specialTwoRuleChangedFromTheList();
     void stylesTheCompanyHasAreRefused();
-    void missingSelections_data();
-    void missingSelections();
-    void deleteAllRulesOfAPair();
+    void missingSelectionsAndDeleteAll();
     void closedDatabasesLeaveListsEmpty();
 
 private:
@@ -282,52 +280,35 @@ void TestPostageDialogs::stylesTheCompanyHasAreRefused()
     QCOMPARE(listedStyle, QStringLiteral("特殊2"));
 }
 
-void TestPostageDialogs::missingSelections_data()
-{
-    QTest::addColumn<bool>("ruleList");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("message");
-    const auto row = [](const char* tag, bool ruleList, const char* button, const char* message) {
-        QTest::newRow(tag) << ruleList << QString(button) << QString::fromUtf8(message);
-    };
-    row("add without company", false, "BtnAdd", "请选择物流方式!");
-    row("delete all without pair", false, "BtnCancel", "请选择要删除的规则!");
-    row("details without pair", false, "BtnDetail", "请选择规则!");
-    row("change without rule", true, "BtnUpdate", "请选择规则!");
-    row("delete without rule", true, "BtnDelete", "请选择规则!");
-}
-
-void TestPostageDialogs::missingSelections()
-{
-    QFETCH(bool, ruleList);
-    QFETCH(QString, button);
-    QFETCH(QString, message);
-    QVERIFY(m_db->save(ruleDraft(kExpress, "普通", {"江苏省"})));
-    QDialog* dialog = ruleList ? static_cast<QDialog*>(m_dialogs.postageRuleDlg) : m_dialogs.sndStyleDlg;
-    if (ruleList) {
-        m_dialogs.postageRuleDlg->setRuleOwner(kExpress, "普通");
-        m_dialogs.postageRuleDlg->FillRuleList();
-    }
-    dialog->show();
-    click(dialog, qPrintable(button));
-    QCOMPARE(m_prompter.messages, QStringList{message});
-    QCOMPARE(m_db->count("select count(*) from rule"), 2);
-}
-
-void TestPostageDialogs::deleteAllRulesOfAPair()
+void TestPostageDialogs::missingSelectionsAndDeleteAll()
 {
     QVERIFY(m_db->save(ruleDraft(kExpress, "普通", {"江苏省", "浙江省"})));
     QVERIFY(m_db->save(ruleDraft("圆通速递", "普通", {"江苏省"})));
     TSndStyleDlg* entry = m_dialogs.sndStyleDlg;
     entry->show();
     QCOMPARE(list(entry)->topLevelItemCount(), 2);
-    QTreeWidgetItem* pair = list(entry)->findItems(kExpress, Qt::MatchExactly, 2).first();
 
+    // Nothing chosen: each button says what is missing and changes nothing.
+    for (const char* button : {"BtnAdd", "BtnCancel", "BtnDetail"}) {
+        click(entry, button);
+    }
+    TPostageRuleDlg* rules = m_dialogs.postageRuleDlg;
+    rules->setRuleOwner(kExpress, "普通");
+    rules->FillRuleList();
+    rules->show();
+    click(rules, "BtnUpdate");
+    click(rules, "BtnDelete");
+    rules->hide();
+    QCOMPARE(m_prompter.messages, QStringList({"请选择物流方式!", "请选择要删除的规则!", "请选择规则!",
+                                               "请选择规则!", "请选择规则!"}));
+    QCOMPARE(m_db->count("select count(*) from rule"), 6);
+
+    // Deleting every rule of a pair asks first.
+    QTreeWidgetItem* pair = list(entry)->findItems(kExpress, Qt::MatchExactly, 2).first();
     m_prompter.answers = {false};
     list(entry)->setCurrentItem(pair);
     click(entry, "BtnCancel");
     QCOMPARE(m_db->count("select count(*) from rule"), 6);
-
     list(entry)->setCurrentItem(pair);
     click(entry, "BtnCancel");
     QCOMPARE(m_prompter.questions, QStringList(2, "删除所选定的物流方式所有规则?"));

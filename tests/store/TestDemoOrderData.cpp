@@ -44,7 +44,6 @@ private slots:
     void additionalWaybillsLeadToTheirTrade();
     void stockCoversMostWaitingTrades();
     void sameSeedSameShop();
-    void refusesBadRequests_data();
     void refusesBadRequests();
     void tool_data();
     void tool();
@@ -201,39 +200,27 @@ void TestDemoOrderData::sameSeedSameShop()
     QVERIFY(files[0] != files[2]);
 }
 
-void TestDemoOrderData::refusesBadRequests_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("trades");
-    QTest::addColumn<bool>("existing"); // the file is there already and must stay as it was
-    QTest::newRow("negative count") << "shop.db" << -1 << false;
-    QTest::newRow("too many") << "shop.db" << kDemoMaxTrades + 1 << false;
-    QTest::newRow("no file name") << "" << 10 << false;
-    QTest::newRow("missing folder") << "no/such/folder/shop.db" << 10 << false;
-    QTest::newRow("existing file") << "shop.db" << 10 << true;
-}
-
 void TestDemoOrderData::refusesBadRequests()
 {
-    QFETCH(QString, name);
-    QFETCH(int, trades);
-    QFETCH(bool, existing);
+    // Nothing is made, and a file already there stays as it was.
     TempDataFolder folder;
-    const QString path = name.isEmpty() ? QString() : folder.file(name);
-    QFile file(path);
-    if (existing) {
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep me") == 7);
-        file.close();
+    const QString existing = folder.file(QStringLiteral("shop.db"));
+    QFile file(existing);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep me") == 7);
+    file.close();
+    const QString fresh = folder.file(QStringLiteral("new.db"));
+    for (const auto& [path, trades] : {std::pair(fresh, -1),
+                                       {fresh, kDemoMaxTrades + 1},
+                                       {QString(), 10},
+                                       {folder.file("no/such/folder/shop.db"), 10},
+                                       {existing, 10}}) {
+        QString error;
+        QVERIFY(!createDemoOrderDatabase(path, demoOptions(trades, 1), &error));
+        QVERIFY2(!error.isEmpty(), qPrintable(path));
+        QVERIFY2(path != existing || error.contains(QStringLiteral("已存在")), qPrintable(error));
     }
-    QString error;
-    QVERIFY(!createDemoOrderDatabase(path, demoOptions(trades, 1), &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             existing ? QStringList{name} : QStringList());
-    if (existing) {
-        QVERIFY2(error.contains(QStringLiteral("已存在")), qPrintable(error));
-        QCOMPARE(fileBytes(path), QByteArray("keep me"));
-    }
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"shop.db"});
+    QCOMPARE(fileBytes(existing), QByteArray("keep me"));
 }
 
 void TestDemoOrderData::tool_data()
