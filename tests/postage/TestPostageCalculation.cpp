@@ -20,12 +20,19 @@ RuleRow normal(const QString& province, const QString& ruleIndex, double start =
     return RuleRow{"rule", kExpress, province, no, no, 0, {}, ruleIndex, start, end};
 }
 
-// A special rule; the level code follows from which of city and county are given.
-RuleRow special(int style, const QString& province, const QVariant& city, const QVariant& town,
-                const QString& ruleIndex, const QString& adr = QString())
+// Special rules, for 江苏省 unless told; the level code follows from which of city and county are given.
+RuleRow special1(const QVariant& city, const QVariant& town, const QString& ruleIndex, const QString& adr,
+                 const QString& province = QStringLiteral("江苏省;"))
 {
-    const int typle = (style == 1 ? 1 : 0) + (city.isValid() ? 1 : 0) + (town.isValid() ? 2 : 0);
-    return RuleRow{style == 1 ? "rule1" : "rule2", kExpress, province, city, town, typle, adr, ruleIndex};
+    return RuleRow{"rule1", kExpress, province, city, town, 1 + city.isValid() + 2 * town.isValid(),
+                   adr,     ruleIndex};
+}
+
+RuleRow special2(const QVariant& city, const QVariant& town, const QString& ruleIndex,
+                 const QString& province = QStringLiteral("江苏省;"))
+{
+    return RuleRow{"rule2", kExpress, province, city, town, city.isValid() + 2 * town.isValid(),
+                   {},      ruleIndex};
 }
 
 RuleRow priced(RuleRow row, qint64 firstWeight, double firstFee, qint64 stepWeight, double stepFee)
@@ -104,109 +111,92 @@ void TestPostageCalculation::searchKeys()
 void TestPostageCalculation::search_data()
 {
     QTest::addColumn<QList<RuleRow>>("rules");
-    QTest::addColumn<PostageTrade>("trade");
-    QTest::addColumn<int>("weight");
     QTest::addColumn<int>("step"); // 0: no rule
     QTest::addColumn<QString>("ruleIndex");
+    QTest::addColumn<PostageTrade>("trade");
+    QTest::addColumn<int>("weight");
     QTest::addColumn<double>("fee");
-    const auto row = [](const char* tag, const QList<RuleRow>& rules, const PostageTrade& trade, int weight,
-                        int step, const char* ruleIndex, double fee = 10) {
-        QTest::newRow(tag) << rules << trade << weight << step << QString::fromUtf8(ruleIndex) << fee;
+    const auto row = [](const char* tag, const QList<RuleRow>& rules, int step, const char* ruleIndex,
+                        const PostageTrade& destination = trade(), int weight = 800, double fee = 10) {
+        QTest::newRow(tag) << rules << step << QString::fromUtf8(ruleIndex) << destination << weight << fee;
     };
-    const auto nothing = [&](const char* tag, const QList<RuleRow>& rules, const PostageTrade& trade) {
-        row(tag, rules, trade, 800, 0, "", 0);
+    const auto nothing = [&](const char* tag, const QList<RuleRow>& rules, const PostageTrade& destination) {
+        row(tag, rules, 0, "", destination, 800, 0);
     };
-    RuleRow otherCompany = normal("江苏省", "A");
+    const RuleRow js = normal("江苏省", "A");
+    RuleRow otherCompany = js;
     otherCompany.express = QStringLiteral("顺丰");
-    RuleRow cityTestWithoutCity = special(2, "江苏省;", no, no, "B");
+    RuleRow cityTestWithoutCity = special2(no, no, "B");
     cityTestWithoutCity.typle = 1;
 
     const QList<RuleRow> brackets = {priced(normal("江苏省", "A", 0, 1000), 1000, 10, 500, 4),
                                      priced(normal("江苏省", "A", 1000, 3000), 1000, 12, 500, 3)};
-    row("weight at end weight: that bracket", brackets, trade(), 1000, 8, "A", 10);
-    row("weight above start weight: next bracket", brackets, trade(), 1001, 8, "A", 15);
+    row("weight at end weight: that bracket", brackets, 8, "A", trade(), 1000, 10);
+    row("weight above start weight: next bracket", brackets, 8, "A", trade(), 1001, 15);
     // The fee: one step fee for each started step beyond the first weight.
-    row("one full step", brackets, trade(), 1500, 8, "A", 15);
-    row("second step started", brackets, trade(), 1501, 8, "A", 18);
-    row("decimals kept", {priced(normal("江苏省", "A"), 1000, 8.3, 1000, 1.25)}, trade(), 2100, 8, "A", 10.8);
-    row("large weights do not overflow", {priced(normal("江苏省", "A", 0, 3e9), 1, 1, 1, 1)}, trade(),
-        2147483647, 8, "A", 2147483647);
-    row("weight 0: no bracket", brackets, trade(), 0, 0, "", 0);
-    row("beyond the last bracket", brackets, trade(), 3001, 0, "", 0);
-    row("end not above start never matches", {normal("江苏省", "A", 3000, 3000)}, trade(), 3000, 0, "", 0);
+    row("one full step", brackets, 8, "A", trade(), 1500, 15);
+    row("second step started", brackets, 8, "A", trade(), 1501, 18);
+    row("decimals kept", {priced(js, 1000, 8.3, 1000, 1.25)}, 8, "A", trade(), 2100, 10.8);
+    row("large weights do not overflow", {priced(normal("江苏省", "A", 0, 3e9), 1, 1, 1, 1)}, 8, "A", trade(),
+        2147483647, 2147483647);
+    row("weight 0: no bracket", brackets, 0, "", trade(), 0, 0);
+    row("beyond the last bracket", brackets, 0, "", trade(), 3001, 0);
+    row("end not above start never matches", {normal("江苏省", "A", 3000, 3000)}, 0, "", trade(), 3000, 0);
 
     const PostageTrade pudong = trade("上海市", "上海市", "浦东新区");
-    row("municipality: normal rule", {normal("上海", "A")}, pudong, 800, 8, "A");
-    row("municipality: special list", {special(2, "江苏省;上海;", no, "浦东新;", "B")}, pudong, 800, 6, "B");
-    row("short province: normal by prefix", {normal("江苏省", "A")}, trade("江苏"), 800, 8, "A");
-    row("short province: special by substring", {special(2, "安徽省;江苏省;", "南京;", no, "B")},
-        trade("江苏"), 800, 7, "B");
-    nothing("province is no substring for normal rules", {normal("江苏省", "A")}, trade("苏省"));
-    row("empty province matches every province", {normal("浙江省", "A")}, trade(""), 800, 8, "A");
+    row("municipality: normal rule", {normal("上海", "A")}, 8, "A", pudong);
+    row("municipality: special list", {special2(no, "浦东新;", "B", "江苏省;上海;")}, 6, "B", pudong);
+    row("short province: normal by prefix", {js}, 8, "A", trade("江苏"));
+    row("short province: special by substring", {special2("南京;", no, "B", "安徽省;江苏省;")}, 7, "B",
+        trade("江苏"));
+    nothing("province is no substring for normal rules", {js}, trade("苏省"));
+    row("empty province matches every province", {normal("浙江省", "A")}, 8, "A", trade(""));
     nothing("other company's rule", {otherCompany}, trade());
 
-    row("empty city key matches a city list", {special(2, "江苏省;", "南京;", no, "B")},
-        trade("江苏省", "市"), 800, 7, "B");
-    row("empty county key matches a county list", {special(2, "江苏省;", no, "江宁;", "B")},
-        trade("江苏省", "南京市", ""), 800, 6, "B");
-    row("NULL city never matches a city test", {cityTestWithoutCity, normal("江苏省", "A")},
-        trade("江苏省", ""), 800, 8, "A");
-    row("other city", {special(2, "江苏省;", "苏州;", no, "B"), normal("江苏省", "A")}, trade(), 800, 8, "A");
+    row("empty city key matches a city list", {special2("南京;", no, "B")}, 7, "B", trade("江苏省", "市"));
+    row("empty county key matches a county list", {special2(no, "江宁;", "B")}, 6, "B",
+        trade("江苏省", "南京市", ""));
+    row("NULL city never matches a city test", {cityTestWithoutCity, js}, 8, "A", trade("江苏省", ""));
+    row("other city", {special2("苏州;", no, "B"), js}, 8, "A");
 
     row("rule1 before rule2 before rule",
-        {normal("江苏省", "A"), special(2, "江苏省;", "南京;", "江宁;", "B"),
-         special(1, "江苏省;", no, no, "C", "东山;")},
-        trade(), 800, 4, "C");
-    row("rule2 before rule", {normal("江苏省", "A"), special(2, "江苏省;", "南京;", "江宁;", "B")}, trade(),
-        800, 5, "B");
-    row("rule2 county before city",
-        {special(2, "江苏省;", "南京;", no, "B1"), special(2, "江苏省;", no, "江宁;", "B2")}, trade(), 800, 6,
-        "B2");
+        {js, special2("南京;", "江宁;", "B"), special1(no, no, "C", "东山;")}, 4, "C");
+    row("rule2 before rule", {js, special2("南京;", "江宁;", "B")}, 5, "B");
+    row("rule2 county before city", {special2("南京;", no, "B1"), special2(no, "江宁;", "B2")}, 6, "B2");
     row("rule1 finest level first",
-        {special(1, "江苏省;", no, no, "C1", "东山;"), special(1, "江苏省;", "南京;", no, "C2", "东山;"),
-         special(1, "江苏省;", no, "江宁;", "C3", "东山;"),
-         special(1, "江苏省;", "南京;", "江宁;", "C4", "东山;")},
-        trade(), 800, 1, "C4");
+        {special1(no, no, "C1", "东山;"), special1("南京;", no, "C2", "东山;"),
+         special1(no, "江宁;", "C3", "东山;"), special1("南京;", "江宁;", "C4", "东山;")},
+        1, "C4");
     row("keywords missing: next row of the level",
-        {special(1, "江苏省;", "南京;", "江宁;", "C1", "大学城;"),
-         special(1, "江苏省;", "南京;", "江宁;", "C2", "开发区;东山;")},
-        trade(), 800, 1, "C2");
+        {special1("南京;", "江宁;", "C1", "大学城;"), special1("南京;", "江宁;", "C2", "开发区;东山;")}, 1,
+        "C2");
     row("keywords missing: lower level",
-        {special(1, "江苏省;", "南京;", "江宁;", "C1", "大学城;"),
-         special(1, "江苏省;", no, no, "C2", "东山;")},
-        trade(), 800, 4, "C2");
-    row("keywords missing: on to rule2, then rule",
-        {special(1, "江苏省;", "南京;", "江宁;", "C", "大学城;"), normal("江苏省", "A")}, trade(), 800, 8,
-        "A");
-    row("keyword after last separator is ignored",
-        {special(1, "江苏省;", no, no, "C", "大学城;东山"), normal("江苏省", "A")}, trade(), 800, 8, "A");
-    row("empty keywords never match", {special(1, "江苏省;", no, no, "C", ";;"), normal("江苏省", "A")},
-        trade(), 800, 8, "A");
-    row("keyword wildcards are plain text", {special(1, "江苏省;", no, no, "C", "%;"), normal("江苏省", "A")},
-        trade(), 800, 8, "A");
+        {special1("南京;", "江宁;", "C1", "大学城;"), special1(no, no, "C2", "东山;")}, 4, "C2");
+    row("keywords missing: on to the next table", {special1("南京;", "江宁;", "C", "大学城;"), js}, 8, "A");
+    row("keyword after last separator is ignored", {special1(no, no, "C", "大学城;东山"), js}, 8, "A");
+    row("empty keywords never match", {special1(no, no, "C", ";;"), js}, 8, "A");
+    row("keyword wildcards are plain text", {special1(no, no, "C", "%;"), js}, 8, "A");
     row("rule2: first stored row wins",
-        {priced(special(2, "江苏省;", "南京;", no, "B1"), 1000, 7, 1000, 1),
-         priced(special(2, "江苏省;浙江省;", "南京;杭州;", no, "B2"), 1000, 6, 1000, 1)},
-        trade(), 800, 7, "B1", 7);
-    row("rule: first stored row wins", {normal("江苏省", "A1"), normal("江苏", "A2")}, trade("江苏"), 800, 8,
-        "A1");
+        {priced(special2("南京;", no, "B1"), 1000, 7, 1000, 1),
+         priced(special2("南京;杭州;", no, "B2", "江苏省;浙江省;"), 1000, 6, 1000, 1)},
+        7, "B1", trade(), 800, 7);
+    row("rule: first stored row wins", {normal("江苏省", "A1"), normal("江苏", "A2")}, 8, "A1",
+        trade("江苏"));
 
-    nothing("percent in province matches only itself", {normal("江苏省", "A")}, trade("%"));
-    nothing("underscore in province matches only itself", {normal("江苏省", "A")}, trade("_苏省"));
-    nothing("percent in city key matches only itself", {special(2, "江苏省;", "南京;", no, "B")},
-            trade("江苏省", "%市"));
-    row("percent stored in a name", {special(2, "江苏省;", "50%;", no, "B")}, trade("江苏省", "50%市"), 800,
-        7, "B");
-    row("quote in a name", {normal("O'Brien", "A")}, trade("O'Brien"), 800, 8, "A");
+    nothing("percent in province matches only itself", {js}, trade("%"));
+    nothing("underscore in province matches only itself", {js}, trade("_苏省"));
+    nothing("percent in city key matches only itself", {special2("南京;", no, "B")}, trade("江苏省", "%市"));
+    row("percent stored in a name", {special2("50%;", no, "B")}, 7, "B", trade("江苏省", "50%市"));
+    row("quote in a name", {normal("O'Brien", "A")}, 8, "A", trade("O'Brien"));
 }
 
 void TestPostageCalculation::search()
 {
     QFETCH(QList<RuleRow>, rules);
-    QFETCH(PostageTrade, trade);
-    QFETCH(int, weight);
     QFETCH(int, step);
     QFETCH(QString, ruleIndex);
+    QFETCH(PostageTrade, trade);
+    QFETCH(int, weight);
     QFETCH(double, fee);
 
     for (const RuleRow& row : rules) {
@@ -225,14 +215,14 @@ void TestPostageCalculation::smallestFirstWeight()
 {
     // Keywords do not count for the smallest first weight: C2's row is not the match, but its first
     // weight is the smallest of the level.
-    QVERIFY(m_db->add(priced(special(1, "江苏省;", "南京;", "江宁;", "C1", "大学城;"), 300, 5, 100, 1)));
-    QVERIFY(m_db->add(priced(special(1, "江苏省;", "南京;", "江宁;", "C2", "东山;"), 800, 8, 100, 1)));
-    RuleRow heavy = priced(special(1, "江苏省;", "南京;", "江宁;", "C2", "东山;"), 2000, 20, 100, 1);
+    QVERIFY(m_db->add(priced(special1("南京;", "江宁;", "C1", "大学城;"), 300, 5, 100, 1)));
+    QVERIFY(m_db->add(priced(special1("南京;", "江宁;", "C2", "东山;"), 800, 8, 100, 1)));
+    RuleRow heavy = priced(special1("南京;", "江宁;", "C2", "东山;"), 2000, 20, 100, 1);
     heavy.start = 5000;
     heavy.end = 9000;
     QVERIFY(m_db->add(heavy));
     // Another level does not count.
-    QVERIFY(m_db->add(priced(special(1, "江苏省;", no, no, "C3", "东山;"), 100, 5, 100, 1)));
+    QVERIFY(m_db->add(priced(special1(no, no, "C3", "东山;"), 100, 5, 100, 1)));
 
     PostageRuleMatch match;
     QString error;
@@ -255,7 +245,7 @@ void TestPostageCalculation::keptFinderReadsRulesAfresh()
     // Rules saved or deleted between two parcels count for the second.
     QVERIFY(m_db->add(normal("江苏省", "A")));
     QCOMPARE(step(), 8);
-    QVERIFY(m_db->add(special(2, "江苏省;", "南京;", no, "B")));
+    QVERIFY(m_db->add(special2("南京;", no, "B")));
     QCOMPARE(step(), 7);
     QVERIFY(m_db->exec("delete from rule2"));
     QCOMPARE(step(), 8);
