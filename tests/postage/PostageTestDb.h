@@ -7,6 +7,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 #include <QVariant>
 
@@ -86,6 +87,20 @@ public:
     {
         std::optional<QSqlQuery> query = run(sql, values);
         return query && query->next() ? query->value(0).toInt() : -1;
+    }
+
+    // Every row of the statement, its columns joined by '|'.
+    QStringList rows(const QString& sql, const QVariantList& values = {})
+    {
+        QStringList result;
+        for (std::optional<QSqlQuery> query = run(sql, values); query && query->next();) {
+            QStringList columns;
+            for (int i = 0; i < query->record().count(); ++i) {
+                columns << query->value(i).toString();
+            }
+            result << columns.join('|');
+        }
+        return result;
     }
 
 private:

@@ -236,17 +236,15 @@ void TestRuleDlg::normalSaveForThreeProvincesWithOneDeclined()
     QCOMPARE(m_prompter.messages, QStringList{"操作成功!"});
     QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
     QCOMPARE(box("EditSndStyle")->text(), QString());
-    QCOMPARE(m_db->count("select count(*) from rule where Province in ('上海', '浙江省')"), 4);
-    QCOMPARE(m_db->count("select count(distinct RuleIndex) from rule where Province in ('上海', '浙江省')"),
-             1);
-    QCOMPARE(m_db->count("select count(*) from rule where Province = '江苏省' and RuleIndex = ?",
-                         {kOldRule.ruleIndex}),
-             1);
-    QCOMPARE(m_db->count("select count(*) from rule where Province = '浙江省' and StartWeight = 1000 "
-                         "and EndWeight = 3000 and typeof(StartWeight) = 'real' and DetaFee = 1.5"),
-             1);
-    QCOMPARE(m_db->count("select count(*) from SndStyle_Form where SndStyle = ? and Style = 3", {kExpress}),
-             1);
+    // 江苏省 keeps its old rule; 上海 and 浙江省 get the two complete rows, under one new index.
+    QCOMPARE(
+        m_db->rows("select Province, StartWeight, EndWeight, typeof(StartWeight), DetaFee, RuleIndex = ? "
+                   "from rule order by Province, StartWeight",
+                   {kOldRule.ruleIndex}),
+        QStringList({"上海|0|1000|real|2|0", "上海|1000|3000|real|1.5|0", "江苏省|0|5000|real|2|1",
+                     "浙江省|0|1000|real|2|0", "浙江省|1000|3000|real|1.5|0"}));
+    QCOMPARE(m_db->count("select count(distinct RuleIndex) from rule"), 2);
+    QCOMPARE(m_db->rows("select SndStyle, Style from SndStyle_Form"), QStringList{kExpress + "|3"});
 }
 
 void TestRuleDlg::specialLevels_data()
@@ -254,20 +252,18 @@ void TestRuleDlg::specialLevels_data()
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("city");
     QTest::addColumn<QString>("town");
-    QTest::addColumn<int>("typle");
-    QTest::addColumn<QString>("storedCity");
-    const auto row = [](const char* tag, int page, const char* city, const char* town, int typle,
-                        const char* storedCity) {
-        QTest::newRow(tag) << page << QString::fromUtf8(city) << QString::fromUtf8(town) << typle
-                           << QString::fromUtf8(storedCity);
+    QTest::addColumn<QString>("stored"); // level code, city and county as stored
+    const auto row = [](const char* tag, int page, const char* city, const char* town, const char* stored) {
+        QTest::newRow(tag) << page << QString::fromUtf8(city) << QString::fromUtf8(town)
+                           << QString::fromUtf8(stored);
     };
-    row("special 1, province only", 1, "", "", 1, "");
-    row("special 1, city", 1, "南京;苏州", "", 2, "南京;苏州;");
-    row("special 1, county", 1, "", "江宁", 3, "");
-    row("special 1, both", 1, "南京;", "江宁", 4, "南京;");
-    row("special 2, city", 2, "南京", "", 1, "南京;");
-    row("special 2, county", 2, "", "江宁", 2, "");
-    row("special 2, both", 2, "南京", "江宁", 3, "南京;");
+    row("special 1, province only", 1, "", "", "1|NULL|NULL");
+    row("special 1, city", 1, "南京;苏州", "", "2|'南京;苏州;'|NULL");
+    row("special 1, county", 1, "", "江宁", "3|NULL|'江宁;'");
+    row("special 1, both", 1, "南京;", "江宁", "4|'南京;'|'江宁;'");
+    row("special 2, city", 2, "南京", "", "1|'南京;'|NULL");
+    row("special 2, county", 2, "", "江宁", "2|NULL|'江宁;'");
+    row("special 2, both", 2, "南京", "江宁", "3|'南京;'|'江宁;'");
 }
 
 void TestRuleDlg::specialLevels()
@@ -275,29 +271,25 @@ void TestRuleDlg::specialLevels()
     QFETCH(int, page);
     QFETCH(QString, city);
     QFETCH(QString, town);
-    QFETCH(int, typle);
-    QFETCH(QString, storedCity);
-    const QString table = page == 1 ? "rule1" : "rule2";
+    QFETCH(QString, stored);
     m_dlg->setRuleOwner(kExpress, kStyles[page]);
     chooseProvinces(page, {"江苏省", "浙江省"});
     box(QStringLiteral("EditCity%1").arg(page))->setText(city);
     box(QStringLiteral("EditTown%1").arg(page))->setText(town);
     if (page == 1) {
         box("EditAdr")->setText("大学城");
+        stored += "|大学城;";
     }
     fillRow(page, 1, kRow);
     click("BtnRuleDecide");
 
     QCOMPARE(m_prompter.messages, QStringList{"操作成功!"});
-    QCOMPARE(
-        m_db->count(QString("select count(*) from %1 where Province = '江苏省;浙江省;' and Typle = ? and "
-                            "ifnull(City, '') = ? and (Town is NULL) = ?")
-                        .arg(table),
-                    {typle, storedCity, town.isEmpty()}),
-        1);
-    QCOMPARE(m_db->count(QString("select count(*) from %1 where City = ''").arg(table)), 0);
-    QCOMPARE(m_db->count("select count(*) from rule1 where Adr = '大学城;'"), page == 1 ? 1 : 0);
-    QCOMPARE(m_db->count("select Style from SndStyle_Form where SndStyle = ?", {kExpress}), page);
+    QCOMPARE(m_db->rows(QStringLiteral("select Province, Typle, quote(City), quote(Town)%1 from rule%2")
+                            .arg(page == 1 ? ", Adr" : "")
+                            .arg(page)),
+             QStringList{"江苏省;浙江省;|" + stored});
+    QCOMPARE(m_db->rows("select SndStyle, Style from SndStyle_Form"),
+             QStringList{kExpress + "|" + QString::number(page)});
 }
 
 void TestRuleDlg::refusedInputKeepsWindowAndWritesNothing_data()

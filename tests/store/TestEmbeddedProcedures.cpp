@@ -22,6 +22,7 @@ struct GoodsLine
     qint64 goodsId;
     qint64 specId;
     int count;
+    GoodsLine times(int n) const { return GoodsLine{goodsId, specId, n}; }
 };
 
 ServerSettings embedded(const QString& path)
@@ -179,9 +180,7 @@ void TestEmbeddedProcedures::stockOut()
 
     // The goods with variants is asked for 5 over two lines.
     const QString made =
-        addTrade(status, stockedOut,
-                 {GoodsLine{m_spec.goodsId, m_spec.specId, 2}, GoodsLine{m_plain.goodsId, 0, plainCount},
-                  GoodsLine{m_spec.goodsId, m_spec.specId, 3}});
+        addTrade(status, stockedOut, {m_spec.times(2), m_plain.times(plainCount), m_spec.times(3)});
     const QString id = tradeId.isEmpty() ? made : tradeId;
     setStock(m_spec, specStock);
     setStock(m_plain, plainStock);
@@ -266,7 +265,7 @@ void TestEmbeddedProcedures::tradeOver()
     QFETCH(QString, sender);
     QFETCH(QString, detail);
 
-    const QString made = addTrade(status, true, {GoodsLine{m_plain.goodsId, 0, 1}});
+    const QString made = addTrade(status, true, {m_plain});
     const QString id = tradeId.isEmpty() ? made : tradeId;
     const QString before = snapshot();
     const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
@@ -322,7 +321,7 @@ void TestEmbeddedProcedures::databaseFailureInsideProcedure()
     QFETCH(QString, repair);
     QFETCH(QString, reason);
 
-    const QString id = addTrade(5, false, {GoodsLine{m_spec.goodsId, m_spec.specId, 2}});
+    const QString id = addTrade(5, false, {m_spec.times(2)});
     setStock(m_spec, 10);
     const QString before = snapshot();
     exec(breakage);
@@ -352,7 +351,7 @@ void TestEmbeddedProcedures::databaseFailureInsideProcedure()
 
 void TestEmbeddedProcedures::insideCallersTransaction()
 {
-    const QString id = addTrade(5, false, {GoodsLine{m_spec.goodsId, m_spec.specId, 2}});
+    const QString id = addTrade(5, false, {m_spec.times(2)});
     setStock(m_spec, 10);
     const QString before = snapshot();
 
@@ -379,8 +378,8 @@ void TestEmbeddedProcedures::insideCallersTransaction()
 
 void TestEmbeddedProcedures::secondStationSeesTheShip()
 {
-    const QString first = addTrade(5, true, {GoodsLine{m_plain.goodsId, 0, 1}});
-    const QString second = addTrade(5, true, {GoodsLine{m_plain.goodsId, 0, 1}});
+    const QString first = addTrade(5, true, {m_plain});
+    const QString second = addTrade(5, true, {m_plain});
     QCOMPARE(m_orders->tradeOver(first, QString(), QString(), 900, 10, kOperator).result,
              QStringLiteral("1"));
 
