@@ -184,7 +184,7 @@ void TestEmbeddedProcedures::stockOut()
     const QString id = tradeId.isEmpty() ? made : tradeId;
     setStock(m_spec, specStock);
     setStock(m_plain, plainStock);
-    // The message names the goods by its name and its variant's (or its own specification).
+    // The message names the goods by its name and its variant's (or its own variant text).
     const QString label =
         "select g.GoodsName || ' ' || coalesce(s.SpecName, g.GoodsSpec) from G_Goods_GoodsList g "
         "left join G_Goods_GoodsSpec s on s.SpecID=? where g.GoodsID=?";
