@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int kMainParcelPending = 5;
+// Tries on a trade whose remark other stations keep changing before the station says so.
+constexpr int kAttempts = 10;
 
 // A running total as the trade holds it; an empty value counts as nothing shipped yet.
 std::optional<double> total(const QString& text)
@@ -54,6 +56,17 @@ ShipOutcome AdditionalWaybill::run()
     if (!m_services.prompter.ask(QStringLiteral("是否扫描一票多件？"))) {
         return fail(ShipText::head(m_scan) + QString::fromUtf8(Texts::kNotFound), ShipOutcome::NotFound);
     }
+    // Each new try follows a parcel of the same trade that another station shipped meanwhile.
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (const std::optional<ShipOutcome> outcome = attemptShip()) {
+            return *outcome;
+        }
+    }
+    return fail(head() + QStringLiteral("订单正被其他工位修改,请重新扫描!"));
+}
+
+std::optional<ShipOutcome> AdditionalWaybill::attemptShip()
+{
     OrderDatabase& db = m_services.orderDb;
     std::optional<OrderDatabase::StationTrade> found;
     const QString scan = m_scan;
@@ -69,6 +82,7 @@ ShipOutcome AdditionalWaybill::run()
         return fail(head() + QString::fromUtf8(Texts::kNotFound), ShipOutcome::NotFound);
     }
     const OrderDatabase::StationTrade& trade = *found;
+    m_view.clearTradeDisplays();
     TradeLookup::ShowTradeSummary(m_view, trade);
     if (trade.tradeStatus == kMainParcelPending) {
         return fail(ShipText::now() + QStringLiteral(" : 请先处理主单号") + trade.postId +
@@ -118,8 +132,15 @@ ShipOutcome AdditionalWaybill::run()
                              ? WaybillRemark::onceNote(weightBox)
                              : WaybillRemark::separateNote(weightBox, ShipText::number(fee));
 
-    if (!db.updateAdditionalWaybill(trade.tradeId, newTotalWeight, newTotalPostage,
-                                    WaybillRemark::marked(trade.remark, m_scan, note))) {
+    // Written only over the remark as read here; another station's parcel of this trade in between
+    // changed it, and the next try starts from the trade as it is now.
+    switch (db.updateAdditionalWaybill(trade.tradeId, newTotalWeight, newTotalPostage, trade.remark,
+                                       WaybillRemark::marked(trade.remark, m_scan, note))) {
+    case OrderDatabase::GuardedWrite::Written:
+        break;
+    case OrderDatabase::GuardedWrite::Unchanged:
+        return std::nullopt;
+    case OrderDatabase::GuardedWrite::Failed:
         return ShipProcedure::stopOnDatabase(m_services, m_scan, TradeLookup::databaseFailure(db));
     }
     const QString totals = QStringLiteral("kg，当前总重量") +

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class ScanView;
 struct StationServices;
 
@@ -19,6 +21,9 @@ public:
     ShipOutcome run();
 
 private:
+    // One read, price and write of the parcel; nothing when another station changed the trade's
+    // remark between the read and the write.
+    std::optional<ShipOutcome> attemptShip();
     ShipOutcome fail(const QString& line, ShipOutcome outcome = ShipOutcome::Refused);
     // "{time} : 附加单号{scan} : ".
     QString head() const;

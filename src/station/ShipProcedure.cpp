@@ -6,6 +6,7 @@
 #include "base/ReportSink.h"
 #include "base/SoundPlayer.h"
 #include "base/Sounds.h"
+#include "base/Transaction.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "station/AdditionalWaybill.h"
@@ -19,6 +20,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -186,8 +188,12 @@ ShipOutcome ShipProcedure::run()
         return *stop;
     }
     if (trade.tradeStatus != kShippableStatus) {
-        m_view.setLastWeightText(QStringLiteral(" "));
-        return fail(ShipText::head(m_scan) + QStringLiteral("订单状态错误!"));
+        return statusError();
+    }
+    // A parcel that G_TradeOver would refuse at the end is refused before the stock is taken out.
+    const QString refusal = OrderDatabase::tradeOverRefusal(m_weight, m_postage);
+    if (!refusal.isEmpty()) {
+        return refuseClosing(refusal);
     }
     const QString operatorName = m_services.operatorName;
     if (!trade.stockOut) {
@@ -196,6 +202,11 @@ ShipOutcome ShipProcedure::run()
         }
     }
 
+    OrderDatabase& db = m_services.orderDb;
+    std::unique_ptr<Transaction> closing;
+    if (!db.beginTradeClosing(&closing)) {
+        return databaseStop(TradeLookup::databaseFailure(db));
+    }
     // The staff. A disabled list records the logged-in user.
     using Box = ScanView::StaffBox;
     QString picker = m_view.staffText(Box::Picker);
@@ -203,11 +214,15 @@ ShipOutcome ShipProcedure::run()
         picker = operatorName;
         m_view.showStaff(Box::Picker, picker);
     }
-    if (!picker.isEmpty() && !m_services.orderDb.setTradePicker(trade.tradeId, picker)) {
-        return databaseStop(TradeLookup::databaseFailure(m_services.orderDb));
+    if (!picker.isEmpty()) {
+        if (const auto stop = guarded(db.setTradePicker(trade.tradeId, picker))) {
+            return *stop;
+        }
     }
-    if (m_settings.checkSum && !m_services.orderDb.setTradeGoodsWeight(trade.tradeId, m_expected)) {
-        return databaseStop(TradeLookup::databaseFailure(m_services.orderDb));
+    if (m_settings.checkSum) {
+        if (const auto stop = guarded(db.setTradeGoodsWeight(trade.tradeId, m_expected))) {
+            return *stop;
+        }
     }
     QString packer = m_view.staffText(Box::PackageOperator);
     if (!m_view.staffEnabled(Box::PackageOperator)) {
@@ -218,14 +233,15 @@ ShipOutcome ShipProcedure::run()
 
     // Closing the trade.
     const OrderDatabase::ProcedureResult over =
-        m_services.orderDb.tradeOver(trade.tradeId, packer, package, m_weight, m_postage, operatorName);
+        db.tradeOver(trade.tradeId, packer, package, m_weight, m_postage, operatorName);
     if (!over.ran) {
         return databaseStop(QStringLiteral("存储过程G_TradeOver执行错误!"));
     }
     if (over.result != QLatin1String(kReadyToShip)) {
-        m_services.prompter.inform(over.result);
-        m_services.sounds.play(QString::fromLatin1(Sounds::kFailure));
-        return ShipOutcome::Refused;
+        return refuseClosing(over.result);
+    }
+    if (closing && !closing->commit(&error)) {
+        return databaseStop(QStringLiteral("存储过程G_TradeOver执行错误!"));
     }
     if (!m_successReport) {
         return finish(ShipOutcome::Overweight);
@@ -285,6 +301,34 @@ std::optional<ShipOutcome> ShipProcedure::price(const Trade& trade)
     }
     m_view.setPostageText(ShipText::number(m_postage));
     return std::nullopt;
+}
+
+ShipOutcome ShipProcedure::refuseClosing(const QString& reason)
+{
+    m_services.prompter.inform(reason);
+    m_services.sounds.play(QString::fromLatin1(Sounds::kFailure));
+    return ShipOutcome::Refused;
+}
+
+std::optional<ShipOutcome> ShipProcedure::guarded(OrderDatabase::GuardedWrite write)
+{
+    switch (write) {
+    case OrderDatabase::GuardedWrite::Written:
+        return std::nullopt;
+    case OrderDatabase::GuardedWrite::Unchanged:
+        // Another station closed the trade after it was read: the same words as for a trade that
+        // was found closed.
+        return statusError();
+    case OrderDatabase::GuardedWrite::Failed:
+        break;
+    }
+    return databaseStop(TradeLookup::databaseFailure(m_services.orderDb));
+}
+
+ShipOutcome ShipProcedure::statusError()
+{
+    m_view.setLastWeightText(QStringLiteral(" "));
+    return fail(ShipText::head(m_scan) + QStringLiteral("订单状态错误!"));
 }
 
 std::optional<ShipOutcome> ShipProcedure::takeStockOut(const Trade& trade)

@@ -37,6 +37,12 @@ private:
     // Postage for the trade: P and whether the overweight warning replaced the success line.
     std::optional<ShipOutcome> price(const Trade& trade);
     std::optional<ShipOutcome> takeStockOut(const Trade& trade);
+    // "订单状态错误!": the trade does not wait to be shipped (any more).
+    ShipOutcome statusError();
+    // A station write on the trade: nothing when it was written, otherwise how the run stops.
+    std::optional<ShipOutcome> guarded(OrderDatabase::GuardedWrite write);
+    // G_TradeOver's refusal (or the refusal it would give) in a box with the failure sound.
+    ShipOutcome refuseClosing(const QString& reason);
     // The three weights of the report lines, "商品:…kg，包裹:…kg，差:…kg，".
     QString weights() const;
 

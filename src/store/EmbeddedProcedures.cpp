@@ -236,17 +236,24 @@ bool tradeStockOut(QSqlDatabase& db, const QString& tradeId, const QString& oper
     return true;
 }
 
+QString tradeOverValueRefusal(int weightGrams, double postage)
+{
+    if (weightGrams < 0) {
+        return QStringLiteral("包裹重量错误");
+    }
+    if (!std::isfinite(postage) || postage < 0) {
+        return QStringLiteral("邮资错误");
+    }
+    return QString();
+}
+
 bool tradeOver(QSqlDatabase& db, const QString& tradeId, const QString& packer, const QString& package,
                int weightGrams, double postage, const QString& operatorName, QString* result, QString* error)
 {
     // Values that would corrupt the trade's totals are refused before anything is touched.
-    result->clear();
+    *result = tradeOverValueRefusal(weightGrams, postage);
     const std::optional<qint64> key = tradeKey(tradeId);
-    if (weightGrams < 0) {
-        *result = QStringLiteral("包裹重量错误");
-    } else if (!std::isfinite(postage) || postage < 0) {
-        *result = QStringLiteral("邮资错误");
-    } else if (!key) {
+    if (result->isEmpty() && !key) {
         *result = kTradeMissing;
     }
     if (!result->isEmpty()) {

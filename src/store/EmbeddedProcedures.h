@@ -24,6 +24,10 @@ bool tradeStockOutCheck(QSqlDatabase& db, const QString& tradeId, QString* resul
 // failure headed "数据库错误:".
 bool tradeStockOut(QSqlDatabase& db, const QString& tradeId, const QString& operatorName, QString* error);
 
+// The refusal G_TradeOver gives for a parcel weight (grams) or postage (yuan) it does not take: a
+// negative weight, a negative or not finite postage. Empty when it takes them.
+QString tradeOverValueRefusal(int weightGrams, double postage);
+
 // G_TradeOver: closes a trade of status 5 as shipped with packer, package, parcel weight in grams,
 // postage in yuan, shipping time and operator, and writes a trade log line. "1" on success,
 // otherwise a readable reason (trade missing, wrong status, already closed, bad weight or postage).

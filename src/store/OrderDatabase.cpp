@@ -311,6 +311,11 @@ bool OrderDatabase::tradeStockOut(const QString& tradeId, const QString& operato
                    {tradeId, operatorName});
 }
 
+QString OrderDatabase::tradeOverRefusal(int weightGrams, double postage)
+{
+    return EmbeddedProcedures::tradeOverValueRefusal(weightGrams, postage);
+}
+
 OrderDatabase::ProcedureResult OrderDatabase::tradeOver(const QString& tradeId, const QString& packer,
                                                         const QString& package, int weightGrams,
                                                         double postage, const QString& operatorName)

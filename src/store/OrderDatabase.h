@@ -14,6 +14,8 @@
 #include <optional>
 #include <utility>
 
+class Transaction;
+
 // The shop's order database: a SQL Server reached through ODBC and FreeTDS, or an embedded SQLite
 // file standing in for it. Every statement the station sends is a method here with bound values.
 class OrderDatabase
@@ -73,6 +75,9 @@ public:
     bool tradeStockOut(const QString& tradeId, const QString& operatorName);
     ProcedureResult tradeOver(const QString& tradeId, const QString& packer, const QString& package,
                               int weightGrams, double postage, const QString& operatorName);
+    // The refusal G_TradeOver gives for these values; empty when it takes them. Asked before the
+    // stock is taken out, so that a parcel the procedure would refuse leaves the trade untouched.
+    static QString tradeOverRefusal(int weightGrams, double postage);
 
     // --- Station: trade lookup, ship procedure, additional waybills (OrderDatabaseStation.cpp) ---
 
@@ -111,10 +116,29 @@ public:
     bool packageWeight(const QString& packageName, std::optional<QString>* weight);
     // CfgValue of G_Cfg_Sys row 54 (barcode check before stock-out); empty when there is no row.
     bool barcodeCheckSetting(QString* value);
-    bool setTradePicker(const QString& tradeId, const QString& picker);
-    bool setTradeGoodsWeight(const QString& tradeId, double goodsWeight);
-    bool updateAdditionalWaybill(const QString& tradeId, qint64 packagedWeight, double postage,
-                                 const QString& remark);
+
+    // A write that applies only while the trade is as the station read it: Unchanged when another
+    // station got there first and the statement changed nothing.
+    enum class GuardedWrite
+    {
+        Written,
+        Unchanged,
+        Failed // lastError tells why
+    };
+    // The picker and the goods weight, written only while the trade still waits with status 5.
+    GuardedWrite setTradePicker(const QString& tradeId, const QString& picker);
+    GuardedWrite setTradeGoodsWeight(const QString& tradeId, double goodsWeight);
+    // The totals and remark of a trade after one more parcel, written only while its remark is still
+    // readRemark: each parcel marks its number there, so a parcel another station shipped meanwhile
+    // shows as a changed remark.
+    GuardedWrite updateAdditionalWaybill(const QString& tradeId, qint64 packagedWeight, double postage,
+                                         const QString& readRemark, const QString& remark);
+    // On the embedded file, the station's writes on a trade and G_TradeOver run as one unit of work
+    // (*unit, rolled back unless committed), so a second station waits and then finds the trade
+    // closed. On SQL Server *unit stays empty: the order system's procedures keep their own
+    // transactions, and each statement is guarded on its own. False (lastError) when the unit could
+    // not begin.
+    bool beginTradeClosing(std::unique_ptr<Transaction>* unit);
     bool addTradeLog(const QString& tradeId, const QString& operatorName, const QString& detail);
 
     // A statement that failed because the connection is gone marks it lost; reopenIfLost() opens it
@@ -150,6 +174,7 @@ public:
 
 private:
     QStringList firstColumn(const QString& sql);
+    GuardedWrite guardedUpdate(const QString& sql, const QVariantList& values);
     ProcedureResult runProcedureBatch(const QString& batch, const QVariantList& values);
     void noteFailure(const QString& error);
     // Counts a procedure run on the embedded file; false (connection lost) when it is not open.

@@ -2,6 +2,8 @@
 // picker and goods weight writes and the additional-waybill path. Values are always bound.
 #include "store/OrderDatabase.h"
 
+#include "base/Transaction.h"
+
 #include <QSqlRecord>
 #include <QVariant>
 
@@ -177,24 +179,65 @@ bool OrderDatabase::barcodeCheckSetting(QString* value)
     return true;
 }
 
-bool OrderDatabase::setTradePicker(const QString& tradeId, const QString& picker)
+OrderDatabase::GuardedWrite OrderDatabase::guardedUpdate(const QString& sql, const QVariantList& values)
 {
-    return execute(QStringLiteral("update G_Trade_TradeList set Picker=? where TradeID=?"),
-                   {picker, tradeId});
+    auto query = select(sql, values);
+    if (!query) {
+        return GuardedWrite::Failed;
+    }
+    return query->numRowsAffected() > 0 ? GuardedWrite::Written : GuardedWrite::Unchanged;
 }
 
-bool OrderDatabase::setTradeGoodsWeight(const QString& tradeId, double goodsWeight)
+OrderDatabase::GuardedWrite OrderDatabase::setTradePicker(const QString& tradeId, const QString& picker)
 {
-    return execute(QStringLiteral("update G_Trade_TradeList set GoodsWeight= ? where TradeID=?"),
-                   {goodsWeight, tradeId});
+    return guardedUpdate(
+        QStringLiteral("update G_Trade_TradeList set Picker=? where TradeID=? and TradeStatus='5'"),
+        {picker, tradeId});
 }
 
-bool OrderDatabase::updateAdditionalWaybill(const QString& tradeId, qint64 packagedWeight, double postage,
-                                            const QString& remark)
+OrderDatabase::GuardedWrite OrderDatabase::setTradeGoodsWeight(const QString& tradeId, double goodsWeight)
 {
-    return execute(
-        QStringLiteral("update G_Trade_TradeList set PackagedWeight=?,Postage=?,Remark=? where TradeID=?"),
-        {packagedWeight, postage, remark, tradeId});
+    return guardedUpdate(
+        QStringLiteral("update G_Trade_TradeList set GoodsWeight= ? where TradeID=? and TradeStatus='5'"),
+        {goodsWeight, tradeId});
+}
+
+OrderDatabase::GuardedWrite OrderDatabase::updateAdditionalWaybill(const QString& tradeId,
+                                                                   qint64 packagedWeight, double postage,
+                                                                   const QString& readRemark,
+                                                                   const QString& remark)
+{
+    // The order system may keep the remark in a long text type, which "=" does not take on SQL
+    // Server.
+    const QString sameRemark = m_dialect == Dialect::Embedded
+                                   ? QStringLiteral("Remark=?")
+                                   : QStringLiteral("cast(Remark as nvarchar(max))=?");
+    return guardedUpdate(
+        QStringLiteral(
+            "update G_Trade_TradeList set PackagedWeight=?,Postage=?,Remark=? where TradeID=? and ") +
+            sameRemark,
+        {packagedWeight, postage, remark, tradeId, readRemark});
+}
+
+bool OrderDatabase::beginTradeClosing(std::unique_ptr<Transaction>* unit)
+{
+    unit->reset();
+    if (m_dialect != Dialect::Embedded) {
+        return true;
+    }
+    if (!isOpen() || m_lost) {
+        m_lost = true;
+        m_lastError = QStringLiteral("order database not connected");
+        return false;
+    }
+    // The write lock is taken at once: a station that comes second waits here, not halfway through.
+    auto opened = std::make_unique<Transaction>(m_connection->db(), Transaction::Lock::Immediate);
+    if (!opened->isOpen()) {
+        noteFailure(opened->beginError());
+        return false;
+    }
+    *unit = std::move(opened);
+    return true;
 }
 
 bool OrderDatabase::addTradeLog(const QString& tradeId, const QString& operatorName, const QString& detail)
