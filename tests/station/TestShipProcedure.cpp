@@ -328,23 +328,6 @@ private slots:
                  weight + QStringLiteral("KG/") + shop.view.postage + QStringLiteral("元"));
     }
 
-    // G_TradeOver refuses a parcel of negative weight; the writes before it stay, as the order
-    // database has no transaction around the run.
-    void tradeOverRefuses()
-    {
-        StationShop shop;
-        shop.view.weight = QStringLiteral("-0.5");
-        shop.view.manualPostage = true;
-        shop.view.postage = QStringLiteral("8");
-        QCOMPARE(shop.ship(), ShipOutcome::Refused);
-        QCOMPARE(shop.prompter.messages, QStringList{QStringLiteral("包裹重量错误")});
-        QCOMPARE(shop.sounds.played, QStringList{QStringLiteral("False.wav")});
-        QVERIFY(shop.lines().isEmpty());
-        QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 5);
-        QCOMPARE(shop.tradeColumn("bStockOut").toInt(), 1);
-        QCOMPARE(shop.tradeColumn("Picker").toString(), QStringLiteral("李秀兰"));
-    }
-
     // A log grown past its 50 lines is cut back to them before the run adds its own.
     void logTrim()
     {
