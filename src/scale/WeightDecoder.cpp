@@ -171,8 +171,17 @@ void WeightDecoder::resynchronise()
 
 bool WeightDecoder::isOverRange(float value) const
 {
-    // Both sides in single precision, so a value typed equal to the range is never above it.
-    return value > static_cast<float>(m_settings.scaleRange);
+    // Both sides in single precision, so a value typed equal to the range is never above it. A
+    // weight beyond single precision is above any range; a range beyond it holds every other.
+    constexpr double kFloatMax = std::numeric_limits<float>::max();
+    const double range = m_settings.scaleRange;
+    if (std::isinf(value)) {
+        return true;
+    }
+    if (range >= kFloatMax || std::isnan(range)) {
+        return false;
+    }
+    return range <= -kFloatMax || value > static_cast<float>(range);
 }
 
 void WeightDecoder::resetBufferB()

@@ -47,30 +47,35 @@ void TestScaleSmallFaults::busyPortNamesTheLockFileThatHoldsIt()
 void TestScaleSmallFaults::overlongFrames_data()
 {
     QTest::addColumn<int>("scaleTypeIndex");
+    QTest::addColumn<double>("range");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("shown");
     const QString over = WeightDecoder::overRangeText();
     const QByteArray forty = "1" + QByteArray(39, '0');
-    QTest::newRow("A: 40 digits") << 0 << forty + "\r\n" << QStringList{over};
-    QTest::newRow("A: 39 nines") << 0 << QByteArray(39, '9') + "\r\n" << QStringList{over};
-    QTest::newRow("A: 38 digits, within a float") << 0 << "1" + QByteArray(37, '0') + "\r\n"
+    QTest::newRow("A: 40 digits") << 0 << 30.0 << forty + "\r\n" << QStringList{over};
+    QTest::newRow("A: 39 nines") << 0 << 30.0 << QByteArray(39, '9') + "\r\n" << QStringList{over};
+    QTest::newRow("A: 38 digits, within a float") << 0 << 30.0 << "1" + QByteArray(37, '0') + "\r\n"
                                                   << QStringList{over};
-    QTest::newRow("A: 200 digits") << 0 << QByteArray(200, '7') + "\r\n" << QStringList{over};
-    QTest::newRow("A: long with a point") << 0 << forty + ".5\r\n" << QStringList{over};
-    QTest::newRow("A: too small for a float") << 0 << "0." + QByteArray(60, '0') + "1\r\n"
+    QTest::newRow("A: 200 digits") << 0 << 30.0 << QByteArray(200, '7') + "\r\n" << QStringList{over};
+    QTest::newRow("A: long with a point") << 0 << 30.0 << forty + ".5\r\n" << QStringList{over};
+    QTest::newRow("A: too small for a float") << 0 << 30.0 << "0." + QByteArray(60, '0') + "1\r\n"
                                               << QStringList{"0"};
-    QTest::newRow("A: next frame as usual") << 0 << forty + "\r\n1.25\r\n" << QStringList{over, "1.25"};
+    QTest::newRow("A: next frame as usual") << 0 << 30.0 << forty + "\r\n1.25\r\n"
+                                            << QStringList{over, "1.25"};
+    QTest::newRow("A: range beyond single precision") << 0 << 1e40 << QByteArray(60, '9') + "\r\n"
+                                                      << QStringList{over};
     // Protocol D sends the last digit first and ends with '='.
-    QTest::newRow("D: 40 digits") << 4 << QByteArray(39, '0') + "1=" << QStringList{over};
+    QTest::newRow("D: 40 digits") << 4 << 30.0 << QByteArray(39, '0') + "1=" << QStringList{over};
 }
 
 void TestScaleSmallFaults::overlongFrames()
 {
     QFETCH(int, scaleTypeIndex);
+    QFETCH(double, range);
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, shown);
     WeightDecoder decoder;
-    decoder.setSettings({scaleTypeIndex, 1, 30.0});
+    decoder.setSettings({scaleTypeIndex, 1, range});
     decoder.beginStream();
     QCOMPARE(decoder.decodeAll(bytes), shown);
 }

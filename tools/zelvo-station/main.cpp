@@ -2,6 +2,7 @@
 // lines "WEIGHT_KG SCAN" on standard input, on the same stores and logic as the scan tab.
 #include "app/HeadlessStation.h"
 #include "base/InputRules.h"
+#include "base/Prompter.h"
 #include "station/ScanText.h"
 #include "station/ShipText.h"
 
@@ -73,8 +74,8 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Ships parcels like the scan tab, without a window. Give WEIGHT_KG SCAN pairs as arguments, or "
         "lines \"WEIGHT_KG SCAN\" on standard input, one parcel a line. A weight is what the weight box "
-        "takes by keys: digits and one point, at most 6 characters; any other weight is refused with the "
-        "box's illegal-input line. Each station log line is printed as it is reported; message boxes go to "
+        "takes by keys: digits and one point, at most 6 characters; any other weight is refused as no "
+        "weight value. Each station log line is printed as it is reported; message boxes go to "
         "standard error; control characters are printed as \\xHH. The password is read from "
         "--password-file, else from --password, else from the environment variable ZELVO_PASSWORD. Exit "
         "status: 0 when every parcel was shipped, 1 when one was not, 2 for wrong usage, 3 when the station "
@@ -181,16 +182,16 @@ int main(int argc, char* argv[])
         return StartFailed;
     }
 
-    // The weight as the scan tab's weight box would hold it: what its keys cannot type is refused
-    // with the box's own line, and a text the box warns about is warned about the same way.
+    // The weight as the scan tab's weight box would hold it. What its keys cannot type (1e1, +1,
+    // -1, more than six characters) is no weight value, as the ship procedure says of a text that
+    // is no number; a text the box's change check warns about is warned about in the same line.
     const auto ship = [&station, &printLine](const QString& weight, const QString& scan) {
-        const QString illegal = ShipText::now() + QStringLiteral(" : 输入非法数据!!") + weight;
         if (!InputRules::couldBeTyped(InputRules::kStationWeightKg, weight)) {
-            printLine(illegal);
+            station.session().prompter().inform(QStringLiteral("重量值类型错误!"));
             return false;
         }
         if (InputRules::startsIllegally(weight)) {
-            printLine(illegal);
+            printLine(ShipText::now() + QStringLiteral(" : 输入非法数据!!") + weight);
         }
         return wasShipped(station.ship(weight, scan));
     };
