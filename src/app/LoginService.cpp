@@ -1,6 +1,7 @@
 #include "app/LoginService.h"
 
 #include "store/OrderDatabase.h"
+#include "store/OrderDatabaseFailure.h"
 #include "store/StationSettings.h"
 
 #include <QStringEncoder>
@@ -13,6 +14,20 @@ QString LoginService::storedPasswordForm(const QString& typed, const QString& da
     QStringEncoder gbk("GBK");
     const QByteArray bytes = gbk.encode(typed);
     return QString::fromLatin1(bytes.toBase64());
+}
+
+QString LoginService::unreadableMessage(const QString& databaseError)
+{
+    // The connection settings are right when the database answered; only an unknown cause keeps
+    // the program's advice to set them again.
+    const OrderDatabaseFailure::Failure failure = OrderDatabaseFailure::classify(databaseError);
+    if (failure.cause == OrderDatabaseFailure::Cause::Unknown) {
+        return QString::fromUtf8(kDatabaseAccessFailed);
+    }
+    const QString advice = failure.cause == OrderDatabaseFailure::Cause::Locked
+                               ? QStringLiteral(",请稍后再登录!")
+                               : QStringLiteral(",无法登录,请联系管理员!");
+    return QStringLiteral("数据库访问失败:") + OrderDatabaseFailure::describe(failure) + advice;
 }
 
 LoginService::Result LoginService::logIn(OrderDatabase& orderDb, StationSettings* settings,
@@ -32,7 +47,13 @@ LoginService::Result LoginService::logIn(OrderDatabase& orderDb, StationSettings
         return result;
     }
     const QString password = storedPasswordForm(typedPassword, context.server.dataBase);
-    const auto user = orderDb.findLoginUser(userName, password);
+    std::optional<OrderDatabase::LoginUser> user;
+    if (!orderDb.findLoginUser(userName, password, &user)) {
+        result.outcome = Outcome::DatabaseUnreadable;
+        result.message = unreadableMessage(orderDb.lastError());
+        orderDb.close();
+        return result;
+    }
     if (!user) {
         result.outcome = Outcome::WrongCredentials;
         result.message = QStringLiteral("用户名或密码错误，请重新输入!");

@@ -19,6 +19,7 @@ QString storedPasswordForm(const QString& typed, const QString& dataBase);
 enum class Outcome
 {
     DatabaseUnreachable,
+    DatabaseUnreadable, // connected, but the user table could not be read
     EmptyUserName,
     WrongCredentials,
     Disabled,
@@ -31,6 +32,10 @@ struct Result
     QString message;             // what the operator is shown; empty on a plain success
     bool rememberFailed = false; // logged in, but the login could not be kept as the default
 };
+
+// What the operator is told when the user table cannot be read: the cause where the database's
+// reason names a known one, otherwise kDatabaseAccessFailed.
+QString unreadableMessage(const QString& databaseError);
 
 // Opens the order database from the context's server values and checks the user. On success the
 // context holds the operator and group, and the login becomes the login window's preset (when the

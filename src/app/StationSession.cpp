@@ -1,6 +1,7 @@
 #include "app/StationSession.h"
 
 #include "app/ServerRow.h"
+#include "base/Prompter.h"
 #include "base/Texts.h"
 #include "scale/ScaleSettingsStore.h"
 #include "store/LoginDbUpgrades.h"
@@ -69,9 +70,18 @@ bool StationSession::loadScale(QString* error)
     m_scale.scaleTypeIndex = options.scaleTypeId - 1;
     QSqlDatabase& loginDb = m_stores.loginDb();
     LoginDbUpgrades::addBaudRates(loginDb);
-    if (const auto type = ScaleSettingsStore::typeValues(loginDb, options.scaleTypeId)) {
+    const auto type = ScaleSettingsStore::typeValues(loginDb, options.scaleTypeId);
+    if (type) {
         m_scale.scaleRange = type->range;
         m_scale.baudRate = type->baudRate;
+    }
+    // Without a range every weight would read as over it; the operator learns the real cause once
+    // here, and the scan tab refuses to ship until the scale settings are chosen again.
+    if (!type || !(type->range > 0)) {
+        m_prompter.inform(!type ? QStringLiteral("电子秤设置已损坏:找不到所选的电子秤类型,"
+                                                 "请在电子秤设置中重新选择电子秤类型并填写量程!")
+                                : QStringLiteral("电子秤设置已损坏:所选电子秤类型的量程不是大于0的数,"
+                                                 "请在电子秤设置中重新填写量程!"));
     }
     return true;
 }

@@ -100,6 +100,11 @@ bool keepsToCharacters(const Rule& rule, const QString& text)
     return true;
 }
 
+bool couldBeTyped(const Rule& rule, const QString& text)
+{
+    return keepsToCharacters(rule, text) && (rule.maxTyped == 0 || text.size() <= rule.maxTyped);
+}
+
 bool isTyping(const Key& key)
 {
     return key.kind != KeyKind::Enter && key.kind != KeyKind::FocusMove && key.kind != KeyKind::Other;

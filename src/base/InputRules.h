@@ -84,6 +84,10 @@ inline constexpr Rule kBracketYuan{Characters::Decimal, 0, Shortcuts::Pass, true
 bool passes(const Rule& rule, const Key& key, const QString& text, qsizetype selected);
 // Whether a whole text keeps to the rule's characters.
 bool keepsToCharacters(const Rule& rule, const QString& text);
+// Whether a whole text could have been typed into a box under `rule`, key by key: its characters
+// and, where the rule limits it, its length. A weight given another way (a headless station's
+// argument) is held to the box it stands for with this.
+bool couldBeTyped(const Rule& rule, const QString& text);
 // Whether the key counts as typing into the box: anything but Enter, focus moves and keys that
 // type nothing.
 bool isTyping(const Key& key);

@@ -17,7 +17,22 @@ QString portLabel(int portNumber, const QString& device)
 
 QString lockFileFor(const QString& device)
 {
-    return QStringLiteral("/var/lock/LCK..") + QFileInfo(device).fileName();
+    // Named as the serial port library names it: the device's path below /dev with each '/' as
+    // '_' (LCK..ttyUSB0, LCK..pts_3, LCK..serial_by-id_usb-…), in the first of its lock folders
+    // that holds it; /var/lock when none does.
+    QString name = device;
+    if (name.startsWith(QLatin1String("/dev/"))) {
+        name.remove(0, 5);
+    }
+    name = QStringLiteral("LCK..") + name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp",
+                               "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+        const QString path = QLatin1String(folder) + QLatin1Char('/') + name;
+        if (QFileInfo::exists(path)) {
+            return path;
+        }
+    }
+    return QStringLiteral("/var/lock/") + name;
 }
 
 QString openFailure(const QString& label, QSerialPort::SerialPortError error, bool accessible)

@@ -18,7 +18,8 @@ QString openFailure(const QString& label, QSerialPort::SerialPortError error, bo
 // that ended the reader.
 QString failureReport(const QString& step, const QString& systemText, const QString& label);
 
-// The lock file a serial program leaves for this device.
+// The lock file a serial program leaves for this device: the one that holds the port when it
+// exists, otherwise where it would be.
 QString lockFileFor(const QString& device);
 
 bool deviceAccessible(const QString& device);

@@ -1,9 +1,11 @@
 #include "scale/WeightDecoder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 namespace {
@@ -45,6 +47,13 @@ std::optional<float> toSingle(std::string_view text)
     }
     float value = 0.0F;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec == std::errc::result_out_of_range) {
+        // A number beyond single precision (40 digits and more) is as large as a float gets, and
+        // so over any range; one too small for it is 0.
+        const bool beyond = std::any_of(text.begin(), std::find(text.begin(), text.end(), '.'),
+                                        [](char c) { return c != '0'; });
+        return beyond ? std::numeric_limits<float>::infinity() : 0.0F;
+    }
     if (ec != std::errc() || end != text.data() + text.size()) {
         return std::nullopt;
     }
@@ -162,8 +171,17 @@ void WeightDecoder::resynchronise()
 
 bool WeightDecoder::isOverRange(float value) const
 {
-    // Both sides in single precision, so a value typed equal to the range is never above it.
-    return value > static_cast<float>(m_settings.scaleRange);
+    // Both sides in single precision, so a value typed equal to the range is never above it. A
+    // weight beyond single precision is above any range; a range beyond it holds every other.
+    constexpr double kFloatMax = std::numeric_limits<float>::max();
+    const double range = m_settings.scaleRange;
+    if (std::isinf(value)) {
+        return true;
+    }
+    if (range >= kFloatMax || std::isnan(range)) {
+        return false;
+    }
+    return range <= -kFloatMax || value > static_cast<float>(range);
 }
 
 void WeightDecoder::resetBufferB()

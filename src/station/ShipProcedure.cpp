@@ -10,6 +10,7 @@
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
 #include "station/AdditionalWaybill.h"
+#include "station/ScanText.h"
 #include "station/ScanView.h"
 #include "station/ShipText.h"
 #include "station/StationScale.h"
@@ -17,6 +18,7 @@
 #include "station/TradeLookup.h"
 #include "station/WeightAlarm.h"
 #include "station/WeightText.h"
+#include "store/OrderDatabaseFailure.h"
 
 #include <cmath>
 #include <limits>
@@ -78,14 +80,24 @@ ShipOutcome ShipProcedure::databaseStop(const QString& message)
 ShipOutcome ShipProcedure::stopOnDatabase(StationServices& services, const QString& scan,
                                           const QString& message)
 {
+    // Said in the log with the failure sound: the operator may not be looking. The next scan
+    // opens a lost connection again, and may find the lock gone.
     if (services.orderDb.connectionLost()) {
-        // Said in the log with the failure sound: the operator may not be looking. The next scan
-        // opens the connection again.
         services.sink.reportResult(ShipText::head(scan) + QStringLiteral("订单数据库连接已断开,请重新扫描!"),
                                    false);
-    } else {
-        services.prompter.inform(message);
+        return ShipOutcome::Refused;
     }
+    const OrderDatabaseFailure::Failure failure =
+        OrderDatabaseFailure::classify(services.orderDb.lastError());
+    if (failure.cause != OrderDatabaseFailure::Cause::Unknown) {
+        const QString advice = failure.cause == OrderDatabaseFailure::Cause::Locked
+                                   ? QStringLiteral(",未发货,请稍后重新扫描!")
+                                   : QStringLiteral(",未发货,请联系管理员!");
+        services.sink.reportResult(ShipText::head(scan) + OrderDatabaseFailure::describe(failure) + advice,
+                                   false);
+        return ShipOutcome::Refused;
+    }
+    services.prompter.inform(message);
     return ShipOutcome::Refused;
 }
 
@@ -109,7 +121,8 @@ ShipOutcome ShipProcedure::run()
     m_services.sink.trimLog();
     m_view.selectScanBox();
     m_view.clearTradeDisplays();
-    m_scan = m_view.scanText();
+    // A scanner's prefix or suffix, or a byte-order mark from a pasted list, is no part of the number.
+    m_scan = ScanText::cleaned(m_view.scanText());
 
     // The weight.
     const QString weightBox = m_view.weightText();
@@ -122,6 +135,11 @@ ShipOutcome ShipProcedure::run()
     const std::optional<qint32> weight = WeightText::grams(weightBox);
     if (!weight) {
         return inform(QStringLiteral("重量值类型错误!"));
+    }
+    if (!(m_services.scaleRange > 0)) {
+        // A damaged scale type (its row gone, its range no number) leaves the range at 0.
+        return fail(ShipText::head(m_scan) +
+                    QStringLiteral("电子秤量程未设置,未发货,请在电子秤设置中重新选择电子秤类型并填写量程!"));
     }
     if (!(m_services.scaleRange * 1000 > *weight)) {
         return inform(QStringLiteral("超过电子秤量程!"));

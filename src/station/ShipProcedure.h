@@ -20,9 +20,9 @@ public:
     ShipProcedure(StationServices& services, ScanView& view);
     ShipOutcome run();
 
-    // What a statement failure on the order database tells the operator: the lost-connection line
-    // when the connection has gone, otherwise the message in a box. Shared with the
-    // additional-waybill path.
+    // What a statement failure on the order database tells the operator: a line in the log with
+    // the failure sound when the connection has gone or the database names a known cause (a lock,
+    // a missing table …), otherwise the message in a box. Shared with the additional-waybill path.
     static ShipOutcome stopOnDatabase(StationServices& services, const QString& scan, const QString& message);
     // The final focus step: Edit2 for typed weights without CheckBox1, otherwise Edit1.
     static void focusForNextScan(const StationServices& services, ScanView& view);

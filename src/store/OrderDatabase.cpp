@@ -203,19 +203,24 @@ QStringList OrderDatabase::firstColumn(const QString& sql)
     return values;
 }
 
-std::optional<OrderDatabase::LoginUser> OrderDatabase::findLoginUser(const QString& userName,
-                                                                     const QString& password)
+bool OrderDatabase::findLoginUser(const QString& userName, const QString& password,
+                                  std::optional<LoginUser>* user)
 {
+    user->reset();
     auto query =
         select(QStringLiteral("select GroupID,bBlockUp from G_Sys_UserList where UserName =? and PWD=?"),
                {userName, password});
-    if (!query || !query->next()) {
-        return std::nullopt;
+    if (!query) {
+        return false;
     }
-    LoginUser user;
-    user.groupId = query->value(0).toInt();
-    user.blocked = query->value(1).toBool();
-    return user;
+    if (query->next()) {
+        *user = LoginUser{query->value(0).toInt(), query->value(1).toBool()};
+    } else if (query->lastError().isValid()) {
+        // Some drivers report a failure only when the row is fetched.
+        noteFailure(query->lastError().text());
+        return false;
+    }
+    return true;
 }
 
 QStringList OrderDatabase::staffNames()

@@ -54,9 +54,9 @@ public:
         int groupId = 0;
         bool blocked = false;
     };
-    // The user row for this name and password; nullopt when none matches or the query failed
-    // (lastError tells which).
-    std::optional<LoginUser> findLoginUser(const QString& userName, const QString& password);
+    // The user row for this name and password, empty when none matches. False (and lastError)
+    // when the statement failed: the user table could not be read, which is no wrong password.
+    bool findLoginUser(const QString& userName, const QString& password, std::optional<LoginUser>* user);
 
     QStringList staffNames();
     QStringList packageNames();

@@ -1,0 +1,73 @@
+#include "store/OrderDatabaseFailure.h"
+
+#include <QRegularExpression>
+
+namespace OrderDatabaseFailure {
+namespace {
+
+bool mentions(const QString& text, const char* words)
+{
+    return text.contains(QLatin1String(words), Qt::CaseInsensitive);
+}
+
+// The name a pattern's first group caught, or nothing.
+QString named(const QString& text, const QRegularExpression& pattern)
+{
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+} // namespace
+
+Failure classify(const QString& databaseError)
+{
+    // SQLite's texts, then the same causes as SQL Server words them.
+    static const QRegularExpression missingTable(
+        QStringLiteral("(?:no such table: |Invalid object name ')([^'\\s]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression missingProcedure(
+        QStringLiteral("Could not find stored procedure '([^']+)'"),
+        QRegularExpression::CaseInsensitiveOption);
+
+    if (mentions(databaseError, "database is locked") ||
+        mentions(databaseError, "database table is locked") ||
+        mentions(databaseError, "Lock request time out") || mentions(databaseError, "deadlocked on lock")) {
+        return {Cause::Locked, {}};
+    }
+    if (const QString table = named(databaseError, missingTable); !table.isEmpty()) {
+        return {Cause::MissingTable, table};
+    }
+    if (const QString procedure = named(databaseError, missingProcedure); !procedure.isEmpty()) {
+        return {Cause::MissingProcedure, procedure};
+    }
+    if (mentions(databaseError, "readonly database") ||
+        mentions(databaseError, "unable to open database file")) {
+        return {Cause::ReadOnly, {}};
+    }
+    if (mentions(databaseError, "file is not a database") ||
+        mentions(databaseError, "disk image is malformed")) {
+        return {Cause::Damaged, {}};
+    }
+    return {};
+}
+
+QString describe(const Failure& failure)
+{
+    switch (failure.cause) {
+    case Cause::Locked:
+        return QStringLiteral("订单数据库正被其他程序占用");
+    case Cause::MissingTable:
+        return QStringLiteral("订单数据库中没有数据表") + failure.object;
+    case Cause::MissingProcedure:
+        return QStringLiteral("订单数据库中没有存储过程") + failure.object;
+    case Cause::ReadOnly:
+        return QStringLiteral("订单数据库文件或其所在文件夹不可写");
+    case Cause::Damaged:
+        return QStringLiteral("订单数据库文件已损坏或不是数据库文件");
+    case Cause::Unknown:
+        break;
+    }
+    return {};
+}
+
+} // namespace OrderDatabaseFailure
