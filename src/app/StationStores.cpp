@@ -20,11 +20,13 @@ const QStringList kLoginTables = {QStringLiteral("server"), QStringLiteral("User
 const QStringList kPostageTables = {QStringLiteral("rule"), QStringLiteral("rule1"), QStringLiteral("rule2"),
                                     QStringLiteral("SndStyle_Form")};
 
-bool hasNoRules(QSqlDatabase& postageDb)
+// Tables made and nothing else in them: no rule and no company bound to a style.
+bool isUnfilled(QSqlDatabase& postageDb)
 {
     QSqlQuery query(postageDb);
-    return query.exec(QStringLiteral("select (select count(*) from rule) + (select count(*) from rule1) + "
-                                     "(select count(*) from rule2)")) &&
+    return query.exec(
+               QStringLiteral("select (select count(*) from rule) + (select count(*) from rule1) + "
+                              "(select count(*) from rule2) + (select count(*) from SndStyle_Form)")) &&
            query.next() && query.value(0).toInt() == 0;
 }
 
@@ -82,8 +84,8 @@ bool StationStores::openPostage(QString* error)
         return false;
     }
     // A start of an older release killed between the tables and the rules left the demo shop's
-    // Postage.db without any; every parcel would fail on its postage.
-    if (hasNoRules(postageDb()) && servesDemoShop()) {
+    // Postage.db empty; every parcel would fail on its postage.
+    if (isUnfilled(postageDb()) && servesDemoShop()) {
         return createPostageFile(postageDb(), error);
     }
     return true;
