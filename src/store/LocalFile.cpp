@@ -1,6 +1,7 @@
 #include "store/LocalFile.h"
 
-#include <QDir>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -18,6 +19,8 @@ namespace {
 
 // How long a start waits for another one that is building the same file.
 constexpr int kBuildWaitMs = 60000;
+constexpr int kLockPollMs = 200;
+constexpr int kEmptyLockMs = 1000;
 const char* const kJournalSuffixes[] = {"-journal", "-wal", "-shm"};
 
 bool fail(QString* error, const QString& text)
@@ -102,6 +105,35 @@ bool copyBytes(const QString& source, const QString& target, QString* error)
     return out.flush() || fail(error, out.errorString());
 }
 
+// The lock of a build. One whose process is gone is taken over (QLockFile knows it by the process
+// id), and so is one left empty by a process killed before it could write whose it was: a
+// running build writes that at once.
+bool takeBuildLock(QLockFile& lock, const QString& path, QString* error)
+{
+    // A lock is never stale by age alone: making a large file may take minutes.
+    lock.setStaleLockTime(0);
+    const QString lockPath = path + QStringLiteral(".lock");
+    QElapsedTimer waited;
+    waited.start();
+    while (!lock.tryLock(kLockPollMs)) {
+        if (lock.error() != QLockFile::LockFailedError) {
+            return fail(error, QStringLiteral("无法创建文件:") + path);
+        }
+        if (waited.elapsed() > kBuildWaitMs) {
+            return fail(error, QStringLiteral("另一个程序正在建立文件:") + path);
+        }
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        const QDateTime made = QFileInfo(lockPath).lastModified();
+        if (!lock.getLockInfo(&pid, &host, &application) && made.isValid() &&
+            made.msecsTo(QDateTime::currentDateTime()) >= kEmptyLockMs) {
+            lock.removeStaleLockFile();
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool LocalFile::isBlank(const QString& path)
@@ -124,13 +156,8 @@ bool LocalFile::isBlank(const QString& path)
 bool LocalFile::build(const QString& path, Existing existing, const FileBuilder& builder, QString* error)
 {
     QLockFile lock(path + QStringLiteral(".lock"));
-    // A lock is stale only when its process is gone: making a large file may take minutes.
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(kBuildWaitMs)) {
-        if (lock.error() == QLockFile::LockFailedError) {
-            return fail(error, QStringLiteral("另一个程序正在建立文件:") + path);
-        }
-        return fail(error, QStringLiteral("无法创建文件:") + path);
+    if (!takeBuildLock(lock, path, error)) {
+        return false;
     }
     if (QFileInfo::exists(path) && !isBlank(path)) {
         return existing == Existing::Keep || fail(error, QStringLiteral("文件已存在:") + path);
@@ -192,6 +219,12 @@ bool LocalFile::tightenToOwner(const QString& path)
 bool openLocalFile(SqlConnection& connection, const QString& path, const QStringList& requiredTables,
                    const LocalFileCreator& create, QString* error)
 {
+    if (QFileInfo::exists(path + QStringLiteral(".lock"))) {
+        // A build killed after its rename left its lock behind; taking it removes it.
+        QLockFile leftover(path + QStringLiteral(".lock"));
+        leftover.setStaleLockTime(0);
+        leftover.tryLock(0);
+    }
     if (!QFileInfo::exists(path) || LocalFile::isBlank(path)) {
         const auto builder = [&create](const QString& part, QString* e) {
             SqlConnection building(QStringLiteral("QSQLITE"), QStringLiteral("building"));

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLockFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QThread>
@@ -33,6 +34,33 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The lock file a process left when it was killed holding it: QLockFile's own content, with the id
+// of a process that has ended.
+QByteArray deadProcessLock(const QString& folder)
+{
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    const qint64 pid = ended.waitForStarted() ? ended.processId() : 0;
+    if (pid <= 0 || !ended.waitForFinished(10000)) {
+        return {};
+    }
+    const QString path = folder + QStringLiteral("probe.lock");
+    QByteArray content;
+    {
+        QLockFile lock(path);
+        if (!lock.tryLock(0)) {
+            return {};
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        content = file.readAll();
+    }
+    const qsizetype lineEnd = content.indexOf('\n');
+    return lineEnd < 0 ? QByteArray() : QByteArray::number(pid) + content.mid(lineEnd);
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -180,6 +208,11 @@ void TestCrashSafeStart::damagedFiles_data()
     QTest::newRow("empty demo shop") << demo << QStringList{"empty"} << works;
     QTest::newRow("half-made login.db beside none")
         << QStringLiteral("login.db.part") << QStringList{"garbage", "remove login.db"} << works;
+    QTest::newRow("lock of a start killed after its rename")
+        << QStringLiteral("login.db.lock") << QStringList{"dead process's lock"} << works;
+    // A start killed between making its lock and writing whose it is.
+    QTest::newRow("empty lock of a killed start")
+        << QStringLiteral("login.db.lock") << QStringList{"empty", "old", "remove login.db"} << works;
 }
 
 void TestCrashSafeStart::damagedFiles()
@@ -194,15 +227,30 @@ void TestCrashSafeStart::damagedFiles()
         QVERIFY(first.openLogin(nullptr));
         QVERIFY(first.openPostage(nullptr));
     }
+    // Each step: "empty", "garbage" or "dead process's lock" (the file's new content), "old" (last
+    // written an hour ago),
+    // "remove NAME", or a statement run on the file.
     const QString path = folder.path() + file;
-    if (damage.first() == QLatin1String("empty") || damage.first() == QLatin1String("garbage")) {
-        QVERIFY(
-            writeFile(path, damage.takeFirst() == QLatin1String("garbage") ? "not a database at all" : ""));
+    QStringList statements;
+    for (const QString& step : damage) {
+        if (step == QLatin1String("empty") || step == QLatin1String("garbage")) {
+            QVERIFY(writeFile(path, step == QLatin1String("garbage") ? "not a database at all" : ""));
+        } else if (step == QLatin1String("dead process's lock")) {
+            const QByteArray lock = deadProcessLock(folder.path());
+            QVERIFY(!lock.isEmpty());
+            QVERIFY(writeFile(path, lock));
+        } else if (step == QLatin1String("old")) {
+            QFile touched(path);
+            QVERIFY(touched.open(QIODevice::ReadWrite));
+            QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                        QFileDevice::FileModificationTime));
+        } else if (step.startsWith(QLatin1String("remove "))) {
+            QVERIFY(QFile::remove(folder.path() + step.mid(7)));
+        } else {
+            statements << step;
+        }
     }
-    if (!damage.isEmpty() && damage.first().startsWith(QLatin1String("remove "))) {
-        QVERIFY(QFile::remove(folder.path() + damage.takeFirst().mid(7)));
-    }
-    QVERIFY(damage.isEmpty() || runOn(path, damage));
+    QVERIFY(statements.isEmpty() || runOn(path, statements));
     const QByteArray damaged = fileBytes(path);
 
     if (refusal.isEmpty()) {
