@@ -25,7 +25,13 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    StationWindows windows(defaultDataFolder());
+    // The settings beside the program are used even when its folder cannot be written; moving to
+    // another folder is said once.
+    const DataFolderChoice dataFolder = chooseDataFolder();
+    if (!dataFolder.note.isEmpty()) {
+        MessageBoxPrompter().tell(dataFolder.note);
+    }
+    StationWindows windows(dataFolder.folder);
     QObject::connect(&windows, &StationWindows::finished, &app, &QApplication::quit);
     windows.login().show();
     app.exec();

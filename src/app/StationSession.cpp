@@ -38,6 +38,18 @@ bool StationSession::start(QString* error)
     if (error) {
         error->clear();
     }
+    const bool ok = openStores(error);
+    const QStringList tightened = m_stores.takeTightenedFiles();
+    if (!tightened.isEmpty()) {
+        m_prompter.tell(
+            QStringLiteral("以下文件原先其他用户也能读取，其中存有密码，已改为仅本用户可读写:\n") +
+            tightened.join(QLatin1Char('\n')));
+    }
+    return ok;
+}
+
+bool StationSession::openStores(QString* error)
+{
     bool ok = true;
     QString reason;
     if (m_stores.openLogin(&reason)) {
@@ -49,6 +61,9 @@ bool StationSession::start(QString* error)
             ok = failWith(error, reason);
         }
         LoginDbUpgrades::addMultiWaybillColumns(loginDb);
+        if (!m_stores.provideDemoShop(&reason)) {
+            ok = failWith(error, reason);
+        }
     } else {
         ok = failWith(error, reason);
     }

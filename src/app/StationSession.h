@@ -31,7 +31,8 @@ public:
     // Opens login.db (a folder without one gets the first start's defaults, demo shop included),
     // reads where the order database is, brings older files up to date, opens Postage.db and reads
     // the scale settings. False, with "程序配置文件访问失败!" and the reason, when a local file cannot
-    // be used; what does not need that file still works.
+    // be used; what does not need that file still works. Files that other users could read are made
+    // private, and the prompter is told which.
     bool start(QString* error);
     // Logs the operator in against the order database's users; on success the login context holds
     // the operator and the login becomes the login window's preset.
@@ -53,6 +54,7 @@ public:
     StationScale& stationScale() { return m_stationScale; }
 
 private:
+    bool openStores(QString* error);
     bool loadScale(QString* error);
 
     Prompter& m_prompter;

@@ -9,6 +9,28 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlQuery>
+
+namespace {
+
+// The tables a login.db has had since the oldest release; the newer ones are added by the upgrades.
+const QStringList kLoginTables = {QStringLiteral("server"), QStringLiteral("Users"),
+                                  QStringLiteral("Initialization"), QStringLiteral("ScaleTypel"),
+                                  QStringLiteral("Scale")};
+const QStringList kPostageTables = {QStringLiteral("rule"), QStringLiteral("rule1"), QStringLiteral("rule2"),
+                                    QStringLiteral("SndStyle_Form")};
+
+// Tables made and nothing else in them: no rule and no company bound to a style.
+bool isUnfilled(QSqlDatabase& postageDb)
+{
+    QSqlQuery query(postageDb);
+    return query.exec(
+               QStringLiteral("select (select count(*) from rule) + (select count(*) from rule1) + "
+                              "(select count(*) from rule2) + (select count(*) from SndStyle_Form)")) &&
+           query.next() && query.value(0).toInt() == 0;
+}
+
+} // namespace
 
 StationStores::StationStores(const QString& dataFolder)
     : m_dataFolder(dataFolder)
@@ -30,34 +52,78 @@ QString StationStores::postagePath() const
     return m_dataFolder + QStringLiteral("Postage.db");
 }
 
+QString StationStores::demoPath() const
+{
+    return m_dataFolder + QString::fromLatin1(kDemoFileName);
+}
+
+void StationStores::keepPrivate(const QString& path)
+{
+    if (LocalFile::tightenToOwner(path)) {
+        m_tightened << path;
+    }
+}
+
 bool StationStores::openLogin(QString* error)
 {
+    keepPrivate(loginPath());
+    keepPrivate(demoPath());
     m_login = std::make_unique<SqlConnection>(QStringLiteral("QSQLITE"), QStringLiteral("login"));
     return openLocalFile(
-        *m_login, loginPath(), [this](QSqlDatabase& db, QString* e) { return createLoginFile(db, e); },
-        error);
+        *m_login, loginPath(), kLoginTables,
+        [this](QSqlDatabase& db, QString* e) { return createLoginFile(db, e); }, error);
 }
 
 bool StationStores::openPostage(QString* error)
 {
+    keepPrivate(postagePath());
     m_postage = std::make_unique<SqlConnection>(QStringLiteral("QSQLITE"), QStringLiteral("postage"));
-    return openLocalFile(
-        *m_postage, postagePath(), [this](QSqlDatabase& db, QString* e) { return createPostageFile(db, e); },
-        error);
+    if (!openLocalFile(
+            *m_postage, postagePath(), kPostageTables,
+            [this](QSqlDatabase& db, QString* e) { return createPostageFile(db, e); }, error)) {
+        return false;
+    }
+    // A start of an older release killed between the tables and the rules left the demo shop's
+    // Postage.db empty; every parcel would fail on its postage.
+    if (isUnfilled(postageDb()) && servesDemoShop()) {
+        return createPostageFile(postageDb(), error);
+    }
+    return true;
+}
+
+bool StationStores::provideDemoShop(QString* error)
+{
+    if (!servesDemoShop()) {
+        return true;
+    }
+    DemoOrderOptions options;
+    options.trades = kDemoTrades;
+    return provideDemoOrderDatabase(demoPath(), options, error);
+}
+
+bool StationStores::servesDemoShop()
+{
+    if (!loginOpen()) {
+        return false;
+    }
+    const auto server = ServerRow::read(loginDb());
+    return server && OrderDatabase::isEmbedded(*server) &&
+           QFileInfo(OrderDatabase::embeddedPath(*server, m_dataFolder)) == QFileInfo(demoPath());
+}
+
+QStringList StationStores::takeTightenedFiles()
+{
+    return std::exchange(m_tightened, {});
 }
 
 bool StationStores::createLoginFile(QSqlDatabase& db, QString* error)
 {
-    const QString demoPath = m_dataFolder + QString::fromLatin1(kDemoFileName);
-    if (!QFileInfo::exists(demoPath)) {
-        DemoOrderOptions options;
-        options.trades = kDemoTrades;
-        if (!createDemoOrderDatabase(demoPath, options, error)) {
-            return false;
-        }
-    }
-    return LocalSchema::createLoginTables(
-        db, QString::fromLatin1(kEmbeddedPrefix) + QString::fromLatin1(kDemoFileName), error);
+    // The shop comes first: login.db appears only once everything it points at is there.
+    DemoOrderOptions options;
+    options.trades = kDemoTrades;
+    return provideDemoOrderDatabase(demoPath(), options, error) &&
+           LocalSchema::createLoginTables(
+               db, QString::fromLatin1(kEmbeddedPrefix) + QString::fromLatin1(kDemoFileName), error);
 }
 
 bool StationStores::createPostageFile(QSqlDatabase& db, QString* error)

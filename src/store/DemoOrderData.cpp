@@ -4,11 +4,10 @@
 
 #include "store/DemoShopCatalog.h"
 #include "store/EmbeddedOrderSchema.h"
+#include "store/LocalFile.h"
 #include "store/SqlConnection.h"
 
 #include <QDate>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -818,30 +817,6 @@ private:
     qint64 m_extraWaybills = 1;
 };
 
-// Removes a half-written file unless the run got through.
-class PartialFileGuard
-{
-public:
-    explicit PartialFileGuard(const QString& path)
-        : m_path(path)
-    {
-    }
-    ~PartialFileGuard()
-    {
-        if (!m_done) {
-            QFile::remove(m_path);
-            QFile::remove(m_path + QStringLiteral("-journal"));
-        }
-    }
-    PartialFileGuard(const PartialFileGuard&) = delete;
-    PartialFileGuard& operator=(const PartialFileGuard&) = delete;
-    void keep() { m_done = true; }
-
-private:
-    QString m_path;
-    bool m_done = false;
-};
-
 bool countSummary(QSqlDatabase& db, DemoOrderSummary* summary, QString* error)
 {
     auto scalar = [&](const char* statement, qint64* out) {
@@ -875,15 +850,43 @@ bool execAll(QSqlDatabase& db, std::initializer_list<const char*> statements, QS
     return true;
 }
 
-} // namespace
-
-bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, QString* error)
+// Writes the shop into the empty file at path.
+bool writeDemoShop(const QString& path, const DemoOrderOptions& options, DemoOrderSummary* summary,
+                   QString* error)
 {
-    return createDemoOrderDatabase(path, options, nullptr, error);
+    SqlConnection connection(QStringLiteral("QSQLITE"), QStringLiteral("demo-order-db"));
+    if (!openSqliteFile(connection, path, error)) {
+        return false;
+    }
+    QSqlDatabase& db = connection.db();
+    // Generation runs with the journal in memory and without syncs; the finished file gets the
+    // safe settings back. It is made under a temporary name, so a crash meanwhile costs nothing.
+    if (!execAll(db,
+                 {"PRAGMA journal_mode = MEMORY", "PRAGMA synchronous = OFF", "PRAGMA cache_size = -65536",
+                  "PRAGMA temp_store = MEMORY"},
+                 error)) {
+        return false;
+    }
+    {
+        Transaction transaction(db);
+        if (!transaction.isOpen()) {
+            *error = transaction.beginError();
+            return false;
+        }
+        DemoShopWriter writer(db, options);
+        if (!createEmbeddedOrderTables(db, error) || !writer.write(error) ||
+            !createEmbeddedOrderIndexes(db, error) || !transaction.commit(error)) {
+            return false;
+        }
+    }
+    if (!execAll(db, {"PRAGMA journal_mode = DELETE", "PRAGMA synchronous = FULL", "ANALYZE"}, error)) {
+        return false;
+    }
+    return !summary || countSummary(db, summary, error);
 }
 
-bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, DemoOrderSummary* summary,
-                             QString* error)
+bool makeDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, DemoOrderSummary* summary,
+                           LocalFile::Existing existing, QString* error)
 {
     QString ignored;
     QString& message = error ? *error : ignored;
@@ -895,52 +898,26 @@ bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& option
         message = QStringLiteral("订单数量必须在0到%1之间").arg(kDemoMaxTrades);
         return false;
     }
-    // Created exclusively, readable by its owner only: the file holds the shop's logins.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        message = QFileInfo::exists(path) ? QStringLiteral("文件已存在:") + path
-                                          : QStringLiteral("无法创建文件:") + path + QStringLiteral(" (") +
-                                                file.errorString() + QLatin1Char(')');
-        return false;
-    }
-    PartialFileGuard guard(path);
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.close();
+    // Readable by its owner only: the file holds the shop's logins.
+    return LocalFile::build(
+        path, existing,
+        [&](const QString& part, QString* e) { return writeDemoShop(part, options, summary, e); }, &message);
+}
 
-    {
-        SqlConnection connection(QStringLiteral("QSQLITE"), QStringLiteral("demo-order-db"));
-        if (!openSqliteFile(connection, path, &message)) {
-            return false;
-        }
-        QSqlDatabase& db = connection.db();
-        // Generation runs with the journal in memory and without syncs; the finished file gets the
-        // safe settings back.
-        if (!execAll(db,
-                     {"PRAGMA journal_mode = MEMORY", "PRAGMA synchronous = OFF",
-                      "PRAGMA cache_size = -65536", "PRAGMA temp_store = MEMORY"},
-                     &message)) {
-            return false;
-        }
-        {
-            Transaction transaction(db);
-            if (!transaction.isOpen()) {
-                message = transaction.beginError();
-                return false;
-            }
-            DemoShopWriter writer(db, options);
-            if (!createEmbeddedOrderTables(db, &message) || !writer.write(&message) ||
-                !createEmbeddedOrderIndexes(db, &message) || !transaction.commit(&message)) {
-                return false;
-            }
-        }
-        if (!execAll(db, {"PRAGMA journal_mode = DELETE", "PRAGMA synchronous = FULL", "ANALYZE"},
-                     &message)) {
-            return false;
-        }
-        if (summary && !countSummary(db, summary, &message)) {
-            return false;
-        }
-    }
-    guard.keep();
-    return true;
+} // namespace
+
+bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, QString* error)
+{
+    return createDemoOrderDatabase(path, options, nullptr, error);
+}
+
+bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, DemoOrderSummary* summary,
+                             QString* error)
+{
+    return makeDemoOrderDatabase(path, options, summary, LocalFile::Existing::Refuse, error);
+}
+
+bool provideDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, QString* error)
+{
+    return makeDemoOrderDatabase(path, options, nullptr, LocalFile::Existing::Keep, error);
 }

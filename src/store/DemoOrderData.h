@@ -40,8 +40,12 @@ inline constexpr char kDisabledName[] = "former";
 inline constexpr char kDisabledPassword[] = "1234";
 } // namespace DemoLogins
 
-// Creates the file at path (which must not exist yet) with the schema and the demo rows. On failure
-// nothing is left behind.
+// Creates the file at path (which must not exist yet, or be blank: see LocalFile::isBlank) with the
+// schema and the demo rows. The file appears whole or not at all, even when the process is killed.
 bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, QString* error);
 bool createDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, DemoOrderSummary* summary,
                              QString* error);
+
+// The demo shop of a data folder: made as above when the file is missing or blank, left as it is
+// otherwise.
+bool provideDemoOrderDatabase(const QString& path, const DemoOrderOptions& options, QString* error);

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QProcess>
@@ -117,6 +118,8 @@ void TFunctionsDlg::FormShow()
     for (PanelStatusBar* bar : {m_scanTab->statusBar(), m_goodsTab->statusBar(), m_queryTab->statusBar(),
                                 m_settingsTab->statusBar()}) {
         bar->setPanelText(0, who);
+        bar->setPanelText(1, QStringLiteral("数据目录：") +
+                                 QDir::toNativeSeparators(m_session.stores().dataFolder()));
     }
     m_scanTab->fillFromOrderDatabase();
     m_queryTab->fillFromOrderDatabase();
@@ -198,6 +201,7 @@ void TFunctionsDlg::BtnUpdateClick()
 void TFunctionsDlg::btnPublishClick()
 {
     if (m_dialogs.version) {
+        m_dialogs.version->setDataFolder(m_session.stores().dataFolder());
         m_dialogs.version->exec();
     }
 }

@@ -1,9 +1,12 @@
 #include "app/gui/TPublishDlg.h"
 #include "ui_TPublishDlg.h"
 
+#include <QDir>
+
 namespace {
 const char kNotes[] = "首次使用说明：\n"
-                      "1. 首次启动时程序在其目录中建立 login.db、Postage.db 和演示订单库 zelvo-demo.db。\n"
+                      "1. 首次启动时程序在数据目录（程序目录；它不能写入时为用户数据目录）中建立 "
+                      "login.db、Postage.db 和演示订单库 zelvo-demo.db。\n"
                       "2. 演示库的操作员为 operator，密码 1234；管理员为 admin，密码 admin。\n"
                       "3. 在“系统设置”中可修改数据库连接、电子秤、报警和邮资规则。\n"
                       "\n"
@@ -25,3 +28,8 @@ TPublishDlg::TPublishDlg(QWidget* parent)
 }
 
 TPublishDlg::~TPublishDlg() = default;
+
+void TPublishDlg::setDataFolder(const QString& folder)
+{
+    m_ui->LabelDataFolder->setText(QDir::toNativeSeparators(folder));
+}

@@ -17,6 +17,9 @@ public:
     explicit TPublishDlg(QWidget* parent = nullptr);
     ~TPublishDlg() override;
 
+    // The folder of login.db and Postage.db in use.
+    void setDataFolder(const QString& folder);
+
 private:
     std::unique_ptr<Ui::TPublishDlg> m_ui;
 };
