@@ -155,6 +155,10 @@ bool LocalFile::isBlank(const QString& path)
 
 bool LocalFile::build(const QString& path, Existing existing, const FileBuilder& builder, QString* error)
 {
+    // A finished file is kept without a lock: its folder may be one the station may only read.
+    if (existing == Existing::Keep && QFileInfo::exists(path) && !isBlank(path)) {
+        return true;
+    }
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!takeBuildLock(lock, path, error)) {
         return false;
