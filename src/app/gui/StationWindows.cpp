@@ -24,6 +24,7 @@ StationWindows::StationWindows(const QString& dataFolder, QObject* parent)
     m_main = std::make_unique<TFunctionsDlg>(*m_session, *m_login);
     m_connectionDialog = std::make_unique<TLoginSetDlg>(m_session->stores());
     m_versionDialog = std::make_unique<TPublishDlg>(m_main.get());
+    m_versionDialog->setDataFolder(m_session->stores().dataFolder());
 
     m_login->setConnectionDialog(m_connectionDialog.get());
     m_main->setDialogs({m_connectionDialog.get(), m_versionDialog.get()});

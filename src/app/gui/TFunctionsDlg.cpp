@@ -201,7 +201,6 @@ void TFunctionsDlg::BtnUpdateClick()
 void TFunctionsDlg::btnPublishClick()
 {
     if (m_dialogs.version) {
-        m_dialogs.version->setDataFolder(m_session.stores().dataFolder());
         m_dialogs.version->exec();
     }
 }
