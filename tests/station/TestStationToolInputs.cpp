@@ -27,7 +27,6 @@ private slots:
         if (!QFileInfo(m_tool).isExecutable()) {
             QSKIP("zelvo-station is not built");
         }
-        m_demo.logIn();
     }
 
     void passwordSources_data()
@@ -72,22 +71,12 @@ private slots:
     // province), print no control character.
     void weightsAndControlCharacters()
     {
-        QSqlQuery query = StationShop::run(
-            m_demo.orderDb().db(),
-            QStringLiteral(
-                "select PostID from G_Trade_TradeList t where TradeStatus = 5 and PostID is not null and "
-                "not exists (select 1 from G_Trade_GoodsList l left join G_Stock_Spec s on s.GoodsID = "
-                "l.GoodsID and s.SpecID = l.SpecID where l.TradeID = t.TradeID and ifnull(s.Stock, 0) < "
-                "l.SellCount) order by TradeID limit 2"),
-            {});
-        QStringList waybills;
-        while (query.next()) {
-            waybills << query.value(0).toString();
-        }
-        QCOMPARE(waybills.size(), 2);
-        StationShop::run(m_demo.orderDb().db(),
-                         QStringLiteral("update G_Trade_TradeList set Province = ? where PostID = ?"),
-                         {QStringLiteral("江苏\u001B[2J省"), waybills[1]});
+        const QStringList waybills{StationShop::kWaybill, QStringLiteral("ZT90002")};
+        m_shop.addTrade(90002, waybills[1], QStringLiteral("T90002"), 5, QString());
+        m_shop.order("insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit) values "
+                     "(90002, 7, 0, 1, '个')");
+        m_shop.order("update G_Trade_TradeList set Province = ? where TradeID = 90002",
+                     {QStringLiteral("江苏\u001B[2J省")});
 
         const QStringList refused = {QStringLiteral("1e1"),     QStringLiteral("+1"),  QStringLiteral("-1"),
                                      QStringLiteral("1.23456"), QStringLiteral("1,2"), QStringLiteral("0x1"),
@@ -118,13 +107,8 @@ private slots:
             QVERIFY2(lines[i].contains(expected[i]), qPrintable(lines[i]));
         }
         QVERIFY(lines[4].endsWith(QStringLiteral("发货成功!")));
-        query = StationShop::run(
-            m_demo.orderDb().db(),
-            QStringLiteral("select (select TradeStatus from G_Trade_TradeList where PostID = ?) || "
-                           "'|' || (select TradeStatus from G_Trade_TradeList where PostID = ?)"),
-            {waybills[0], waybills[1]});
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toString(), QStringLiteral("8|5"));
+        QCOMPARE(m_shop.tradeColumn("TradeStatus").toInt(), 8);
+        QCOMPARE(m_shop.tradeColumn("TradeStatus", 90002).toInt(), 5);
     }
 
 private:
@@ -133,7 +117,7 @@ private:
     {
         QProcess process;
         process.setProcessEnvironment(environment);
-        process.start(m_tool, QStringList{QStringLiteral("--data-dir"), m_demo.folder.path(),
+        process.start(m_tool, QStringList{QStringLiteral("--data-dir"), m_shop.demo.folder.path(),
                                           QStringLiteral("--user"), QStringLiteral("operator")} +
                                   arguments);
         process.write(input);
@@ -148,7 +132,7 @@ private:
     }
 
     QString m_tool = qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-station");
-    DemoFolder m_demo;
+    StationShop m_shop;
 };
 
 QTEST_GUILESS_MAIN(TestStationToolInputs)
