@@ -257,7 +257,7 @@ private slots:
         f.Edit1->setText(StationShop::kWaybill);
         QTest::keyClick(f.Edit1, Qt::Key_Return);
 
-        QCOMPARE(bannerWhileAsked, QStringLiteral("重量异常  商品:0.978kg  包裹:9.900kg"));
+        QCOMPARE(bannerWhileAsked, QStringLiteral("重量异常  商品:0.978kg 包裹:9.900kg"));
         QCOMPARE(f.shop.tradeColumn("TradeStatus").toInt(), 5);
         QCOMPARE(f.Edit1->text(), QStringLiteral("ZT90002"));
         QCOMPARE(f.Edit1->selectedText(), QStringLiteral("ZT90002"));

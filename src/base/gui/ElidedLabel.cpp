@@ -5,6 +5,8 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include <algorithm>
+
 ElidedLabel::ElidedLabel(QWidget* parent)
     : QLabel(parent)
 {
@@ -42,10 +44,21 @@ void ElidedLabel::paintEvent(QPaintEvent* event)
         QLabel::paintEvent(event);
         return;
     }
+    // A text a little too wide is drawn smaller first, down to two thirds of the font: the banner's
+    // words stay whole at a narrow screen. Only what does not fit even then is cut.
     QPainter painter(this);
     drawFrame(&painter);
     const QRect area = textArea();
-    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    QFont smaller = font();
+    // A little below the exact ratio: text widths do not shrink exactly with the font.
+    const qreal needed = 0.95 * area.width() / fontMetrics().horizontalAdvance(text());
+    if (smaller.pointSizeF() > 0) {
+        smaller.setPointSizeF(smaller.pointSizeF() * std::max(needed, 2.0 / 3.0));
+    } else if (smaller.pixelSize() > 0) {
+        smaller.setPixelSize(std::max(1, int(smaller.pixelSize() * std::max(needed, 2.0 / 3.0))));
+    }
+    painter.setFont(smaller);
+    const QString shown = QFontMetrics(smaller).elidedText(text(), Qt::ElideRight, area.width());
     style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
                           isEnabled(), shown, foregroundRole());
 }

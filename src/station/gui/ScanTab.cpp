@@ -87,7 +87,7 @@ public:
         // "HH:mm:ss : scan : 商品:…kg，包裹:…kg，差:…kg，重量异常!": the expected and the weighed
         // weight go on the banner, where they fit on one line.
         const QStringList weights = line.section(QStringLiteral(" : "), 2).split(QStringLiteral("，"));
-        m_tab.showOutcome(ShipOutcome::Abnormal, QString(), weights.mid(0, 2).join(QStringLiteral("  ")));
+        m_tab.showOutcome(ShipOutcome::Abnormal, QString(), weights.mid(0, 2).join(QLatin1Char(' ')));
     }
 
 private:
