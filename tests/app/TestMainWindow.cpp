@@ -128,10 +128,14 @@ private slots:
         QCOMPARE(f.demo.session->scale().scaleTypeIndex, kManualScaleTypeIndex);
         QVERIFY(!f.demo.session->scaleReader().hasReader());
 
+        // The query tab follows the change too, keeping the search type the operator chose.
+        auto* searchType = f.find<QComboBox>("SearchTypel");
+        searchType->setCurrentIndex(3);
         auto* summary = f.find<QCheckBox>("CheckBox4");
         const bool was = summary->isChecked();
         QVERIFY(f.demo.session->settings().storeSummary(!was, nullptr));
         QCOMPARE(summary->isChecked(), !was);
+        QCOMPARE(searchType->currentIndex(), 3);
     }
 
     void startAsAnOperator()

@@ -5,16 +5,22 @@
 
 #include <QDate>
 
+#include <algorithm>
+
 namespace {
 // Rows of the column configuration whose columns carry a sum.
 constexpr int kFirstSumRow = 16;
 constexpr int kShownWidth = 100;
 
+// The list headed by an empty entry; a choice still listed stays chosen, since the lists are
+// filled again whenever a setting changes.
 void refill(QComboBox* box, const QStringList& entries)
 {
+    const QString chosen = box->currentText();
     box->clear();
     box->addItem(QString());
     box->addItems(entries);
+    box->setCurrentIndex(std::max(0, box->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive)));
 }
 } // namespace
 
