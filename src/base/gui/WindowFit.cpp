@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -17,6 +18,26 @@ void place(QWidget& window, QPoint frameTopLeft, QSize size, const QMargins& fra
 QSize boundedSize(const QWidget& window, const QRect& area, const QMargins& frame)
 {
     return window.size().boundedTo(area.size().shrunkBy(frame)).expandedTo(window.minimumSize());
+}
+
+// What placing a window works from: the screen's free area, the window's frame, and the inner
+// size that fits in that area.
+struct Placement
+{
+    QRect area;
+    QMargins frame;
+    QSize size;
+};
+
+std::optional<Placement> placementOf(const QWidget& window)
+{
+    const QScreen* screen = window.screen();
+    if (!screen) {
+        return std::nullopt;
+    }
+    Placement placement{screen->availableGeometry(), WindowFit::frameOf(window), {}};
+    placement.size = boundedSize(window, placement.area, placement.frame);
+    return placement;
 }
 
 } // namespace
@@ -39,32 +60,27 @@ QMargins WindowFit::frameOf(const QWidget& window)
 
 void WindowFit::fitToScreen(QWidget& window)
 {
-    const QScreen* screen = window.screen();
-    if (!screen) {
+    const auto p = placementOf(window);
+    if (!p) {
         return;
     }
-    const QRect area = screen->availableGeometry();
-    const QMargins frame = frameOf(window);
-    const QSize size = boundedSize(window, area, frame);
-    const QSize outer = size.grownBy(frame);
+    const QSize outer = p->size.grownBy(p->frame);
     place(window,
-          {area.x() + std::max(0, (area.width() - outer.width()) / 2),
-           area.y() + std::max(0, (area.height() - outer.height()) / 2)},
-          size, frame);
+          {p->area.x() + std::max(0, (p->area.width() - outer.width()) / 2),
+           p->area.y() + std::max(0, (p->area.height() - outer.height()) / 2)},
+          p->size, p->frame);
 }
 
 void WindowFit::keepOnScreen(QWidget& window)
 {
-    const QScreen* screen = window.screen();
-    if (!screen) {
+    const auto p = placementOf(window);
+    if (!p) {
         return;
     }
-    const QRect area = screen->availableGeometry();
-    const QMargins frame = frameOf(window);
-    const QSize size = boundedSize(window, area, frame);
-    const QRect outer(window.geometry().topLeft() - QPoint(frame.left(), frame.top()), size.grownBy(frame));
+    const QRect outer(window.geometry().topLeft() - QPoint(p->frame.left(), p->frame.top()),
+                      p->size.grownBy(p->frame));
     // The right and bottom edges first, so that a window larger than the area keeps its title bar.
-    const int x = std::max(area.left(), std::min(outer.left(), area.right() + 1 - outer.width()));
-    const int y = std::max(area.top(), std::min(outer.top(), area.bottom() + 1 - outer.height()));
-    place(window, {x, y}, size, frame);
+    const int x = std::max(p->area.left(), std::min(outer.left(), p->area.right() + 1 - outer.width()));
+    const int y = std::max(p->area.top(), std::min(outer.top(), p->area.bottom() + 1 - outer.height()));
+    place(window, {x, y}, p->size, p->frame);
 }
