@@ -172,6 +172,15 @@ public:
     bool execute(const QString& sql, const QVariantList& values = {});
     QSqlDatabase& db();
 
+    // --- Administrator maintenance commands (OrderDatabaseMaintenance.cpp) ---
+
+    // Trades of status '11' whose goods weight is 0 take their estimated weight as goods weight.
+    // False (lastError, the database's own text) when the statement failed.
+    bool copyEstimatedGoodsWeight();
+    // Deletes every trade of status 2 with its log lines, goods lines and interface records, all or
+    // nothing: a failure leaves every trade as it was. False (lastError) when it failed.
+    bool clearTradesAwaitingReview();
+
 private:
     QStringList firstColumn(const QString& sql);
     GuardedWrite guardedUpdate(const QString& sql, const QVariantList& values);
