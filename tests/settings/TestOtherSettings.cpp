@@ -1,0 +1,229 @@
+// The other settings through the main window: each option stored by OK reaches the scan tab and the
+// query tab at once, and each opening shows what is stored.
+#include "DemoFolder.h"
+
+#include "app/gui/TFunctionsDlg.h"
+#include "app/gui/TLogin.h"
+#include "query/gui/QueryTab.h"
+#include "settings/gui/TQtherSettingDlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+struct Station
+{
+    DemoFolder demo;
+    std::unique_ptr<TLogin> login = std::make_unique<TLogin>(*demo.session);
+    std::unique_ptr<TFunctionsDlg> main = std::make_unique<TFunctionsDlg>(*demo.session, *login);
+
+    Station()
+    {
+        demo.logIn();
+        main->show();
+        if (!QTest::qWaitForWindowExposed(main.get())) {
+            qFatal("main window not shown");
+        }
+        main->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(3);
+    }
+
+    template <typename T = QWidget> static T* in(const QWidget& parent, const QString& name)
+    {
+        T* widget = parent.findChild<T*>(name);
+        if (!widget) {
+            qFatal("no control %s", qPrintable(name));
+        }
+        return widget;
+    }
+    template <typename T = QWidget> T* find(const QString& name) const { return in<T>(*main, name); }
+
+    // Opens the dialog from the settings tab, lets act change it while it is open, then presses
+    // the button named close.
+    void openSettings(const std::function<void(TQtherSettingDlg&)>& act, const char* close = "Okbtn")
+    {
+        bool reached = false;
+        QTimer::singleShot(0, main.get(), [&] {
+            auto* dialog = qobject_cast<TQtherSettingDlg*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                return;
+            }
+            reached = true;
+            act(*dialog);
+            in<QPushButton>(*dialog, QLatin1String(close))->click();
+        });
+        in<QPushButton>(*find(QStringLiteral("SettingsTab")), QStringLiteral("Button2"))->click();
+        QVERIFY(reached);
+    }
+};
+
+} // namespace
+
+class TestOtherSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // One option changed at a time; the staff lists of the scan tab lock with their remember boxes.
+    void optionReachesTheTabs_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("staffList"); // locked on the scan tab with its remember box
+        QTest::addColumn<QString>("remember");
+        QTest::newRow("package") << "PackageIDCheck"
+                                 << "PackageID"
+                                 << "PackageIDCheck2";
+        QTest::newRow("picker") << "PickerCheck"
+                                << "Picker"
+                                << "PickerCheck2";
+        QTest::newRow("packer") << "PackageOperatorCheck"
+                                << "PackageOperator"
+                                << "PackageOperatorCheck2";
+        QTest::newRow("goods weight estimated") << "chksum"
+                                                << ""
+                                                << "";
+        QTest::newRow("overweight report") << "ChkOverWeight"
+                                           << ""
+                                           << "";
+        QTest::newRow("several parcels") << "MultiPostID"
+                                         << ""
+                                         << "";
+        QTest::newRow("one first weight") << "ChkCalcWeightOnce"
+                                          << ""
+                                          << "";
+        QTest::newRow("alarm") << "CheckAlarm"
+                               << ""
+                               << "";
+    }
+
+    void optionReachesTheTabs()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, staffList);
+        QFETCH(QString, remember);
+        Station s;
+        const auto options = [&s] {
+            StationSettings::Options read;
+            if (!s.demo.session->settings().read(&read, nullptr)) {
+                qFatal("settings unreadable");
+            }
+            return QList<bool>{read.package.used,  read.picker.used, read.packer.used,    read.checkSum,
+                               read.chkOverWeight, read.multiPostId, read.calcWeightOnce, read.checkAlarm};
+        };
+        const QStringList boxes{"PackageIDCheck", "PickerCheck", "PackageOperatorCheck", "chksum",
+                                "ChkOverWeight",  "MultiPostID", "ChkCalcWeightOnce",    "CheckAlarm"};
+        QList<bool> expected = options();
+        bool shown = false;
+        s.openSettings([&](TQtherSettingDlg& dialog) {
+            auto* option = Station::in<QCheckBox>(dialog, box);
+            shown = option->isChecked();
+            option->setChecked(!shown);
+        });
+        const int changed = int(boxes.indexOf(box));
+        QCOMPARE(shown, expected[changed]);
+        expected[changed] = !expected[changed];
+        QCOMPARE(options(), expected);
+        QCOMPARE(s.demo.prompter.messages, QStringList{QStringLiteral("配置修改成功!")});
+        if (!staffList.isEmpty()) {
+            // The shipped options ask for every list; now this one is not asked for.
+            QVERIFY(!s.find(staffList)->isEnabled());
+            QVERIFY(!s.find(remember)->isEnabled());
+            s.openSettings(
+                [&](TQtherSettingDlg& dialog) { Station::in<QCheckBox>(dialog, box)->setChecked(true); });
+            QVERIFY(s.find(staffList)->isEnabled());
+            QVERIFY(s.find(remember)->isEnabled());
+        }
+    }
+
+    // Columns and page size reach the query tab; the postage column goes with its sum.
+    void queryTabFollows()
+    {
+        Station s;
+        auto* list = s.find<QTreeWidget>(QStringLiteral("ListView1"));
+        auto* query = s.find<QueryTab>(QStringLiteral("QueryTab"));
+        QVERIFY(!list->isColumnHidden(20));
+        QVERIFY(list->isColumnHidden(22));
+        QVERIFY(query->sumFlags()[3]);
+        s.openSettings([](TQtherSettingDlg& dialog) {
+            Station::in<QCheckBox>(dialog, QStringLiteral("CheckBox20"))->setChecked(false);
+            Station::in<QCheckBox>(dialog, QStringLiteral("CheckBox22"))->setChecked(true);
+            auto* pages = Station::in<QComboBox>(dialog, QStringLiteral("PageRow"));
+            pages->setCurrentIndex(pages->findText(QStringLiteral("200")));
+        });
+        QVERIFY(list->isColumnHidden(20));
+        QVERIFY(!list->isColumnHidden(22));
+        QVERIFY(!list->isColumnHidden(19));
+        QCOMPARE(query->sumFlags(), (std::array<bool, 4>{true, true, true, false}));
+        QCOMPARE(s.find<QLineEdit>(QStringLiteral("Edit7"))->text(), QStringLiteral("200"));
+
+        // Select none, then all.
+        s.openSettings([](TQtherSettingDlg& dialog) {
+            Station::in<QPushButton>(dialog, QStringLiteral("Button2"))->click();
+        });
+        for (int column = 1; column <= 22; ++column) {
+            QVERIFY(list->isColumnHidden(column));
+        }
+        QCOMPARE(query->sumFlags(), (std::array<bool, 4>{}));
+        s.openSettings([](TQtherSettingDlg& dialog) {
+            Station::in<QPushButton>(dialog, QStringLiteral("Button1"))->click();
+        });
+        for (int column = 1; column <= 22; ++column) {
+            QVERIFY(!list->isColumnHidden(column));
+        }
+    }
+
+    // Each opening shows what is stored, page sizes once each; Cancel stores nothing.
+    void openingShowsWhatIsStored()
+    {
+        Station s;
+        QStringList pages;
+        bool calcEnabled = true;
+        bool calcTicked = false;
+        const auto look = [&](TQtherSettingDlg& dialog) {
+            auto* box = Station::in<QComboBox>(dialog, QStringLiteral("PageRow"));
+            pages.clear();
+            for (int i = 0; i < box->count(); ++i) {
+                pages << box->itemText(i);
+            }
+            pages << QStringLiteral("current ") + box->currentText();
+            auto* once = Station::in<QCheckBox>(dialog, QStringLiteral("ChkCalcWeightOnce"));
+            calcEnabled = once->isEnabled();
+            calcTicked = once->isChecked();
+        };
+        const QStringList shipped{"20", "50", "100", "200", "500", "current 50"};
+        s.openSettings(
+            [&](TQtherSettingDlg& dialog) {
+                look(dialog);
+                // Ticked while several parcels are allowed, then locked with its tick.
+                Station::in<QCheckBox>(dialog, QStringLiteral("MultiPostID"))->click();
+                Station::in<QCheckBox>(dialog, QStringLiteral("ChkCalcWeightOnce"))->click();
+                Station::in<QCheckBox>(dialog, QStringLiteral("MultiPostID"))->click();
+                Station::in<QComboBox>(dialog, QStringLiteral("PageRow"))->setCurrentIndex(0);
+            },
+            "Cancelbtn");
+        QCOMPARE(pages, shipped);
+        QVERIFY(!calcEnabled);
+        QVERIFY(s.demo.prompter.messages.isEmpty());
+
+        s.openSettings([&](TQtherSettingDlg& dialog) {
+            look(dialog);
+            Station::in<QCheckBox>(dialog, QStringLiteral("MultiPostID"))->click();
+            Station::in<QCheckBox>(dialog, QStringLiteral("ChkCalcWeightOnce"))->click();
+            Station::in<QCheckBox>(dialog, QStringLiteral("MultiPostID"))->click();
+        });
+        QCOMPARE(pages, shipped);
+        QVERIFY(!calcTicked);
+        s.openSettings(look, "Cancelbtn");
+        QCOMPARE(pages, shipped);
+        QVERIFY(!calcEnabled);
+        QVERIFY(calcTicked);
+    }
+};
+
+QTEST_MAIN(TestOtherSettings)
+#include "TestOtherSettings.moc"
