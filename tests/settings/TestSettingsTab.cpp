@@ -1,10 +1,13 @@
-// The other settings through the main window: each option stored by OK reaches the scan tab and the
-// query tab at once, and each opening shows what is stored.
+// The settings tab's buttons through the main window: each option stored by OK reaches the scan tab
+// and the query tab at once, each opening shows what is stored, and the alarm settings and the
+// maintenance commands answer from the main window.
 #include "DemoFolder.h"
 
 #include "app/gui/TFunctionsDlg.h"
 #include "app/gui/TLogin.h"
 #include "query/gui/QueryTab.h"
+#include "settings/gui/TAlarmSetDlg.h"
+#include "settings/gui/TOKRightDlg.h"
 #include "settings/gui/TQtherSettingDlg.h"
 
 #include <QCheckBox>
@@ -23,9 +26,10 @@ struct Station
     std::unique_ptr<TLogin> login = std::make_unique<TLogin>(*demo.session);
     std::unique_ptr<TFunctionsDlg> main = std::make_unique<TFunctionsDlg>(*demo.session, *login);
 
-    Station()
+    explicit Station(const char* user = DemoLogins::kOperatorName,
+                     const char* password = DemoLogins::kOperatorPassword)
     {
-        demo.logIn();
+        demo.logIn(user, password);
         main->show();
         if (!QTest::qWaitForWindowExposed(main.get())) {
             qFatal("main window not shown");
@@ -43,13 +47,14 @@ struct Station
     }
     template <typename T = QWidget> T* find(const QString& name) const { return in<T>(*main, name); }
 
-    // Opens the dialog from the settings tab, lets act change it while it is open, then presses
-    // the button named close.
-    void openSettings(const std::function<void(TQtherSettingDlg&)>& act, const char* close = "Okbtn")
+    // Clicks a button of the settings tab; the dialog of class D it opens is handed to act while
+    // it is open, and then its button named close is pressed.
+    template <typename D>
+    void openFromTab(const char* button, const std::function<void(D&)>& act, const char* close)
     {
         bool reached = false;
         QTimer::singleShot(0, main.get(), [&] {
-            auto* dialog = qobject_cast<TQtherSettingDlg*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
             if (!dialog) {
                 return;
             }
@@ -57,14 +62,18 @@ struct Station
             act(*dialog);
             in<QPushButton>(*dialog, QLatin1String(close))->click();
         });
-        in<QPushButton>(*find(QStringLiteral("SettingsTab")), QStringLiteral("Button2"))->click();
+        in<QPushButton>(*find(QStringLiteral("SettingsTab")), QLatin1String(button))->click();
         QVERIFY(reached);
+    }
+    void openSettings(const std::function<void(TQtherSettingDlg&)>& act, const char* close = "Okbtn")
+    {
+        openFromTab<TQtherSettingDlg>("Button2", act, close);
     }
 };
 
 } // namespace
 
-class TestOtherSettings : public QObject
+class TestSettingsTab : public QObject
 {
     Q_OBJECT
 
@@ -223,7 +232,39 @@ private slots:
         QVERIFY(!calcEnabled);
         QVERIFY(calcTicked);
     }
+
+    void alarmSettingsConfirmed()
+    {
+        Station s;
+        s.openFromTab<TAlarmSetDlg>(
+            "Button4", [](TAlarmSetDlg&) {}, "BtnCancel");
+        QVERIFY(s.demo.prompter.messages.isEmpty());
+        s.openFromTab<TAlarmSetDlg>(
+            "Button4", [](TAlarmSetDlg&) {}, "BtnDecide");
+        QCOMPARE(s.demo.prompter.messages, QStringList{QStringLiteral("报警配置修改成功!")});
+    }
+
+    // The administrator confirms and types the code; the tab is busy until the command has ended.
+    void maintenanceFromTheTab()
+    {
+        Station s(DemoLogins::kAdminName, DemoLogins::kAdminPassword);
+        auto* copy = s.find<QPushButton>(QStringLiteral("FastFnBtn1"));
+        auto* clear = s.find<QPushButton>(QStringLiteral("FastFnBtn2"));
+        s.openFromTab<TOKRightDlg>(
+            "FastFnBtn2",
+            [](TOKRightDlg& dialog) {
+                Station::in<QLineEdit>(dialog, QStringLiteral("Edit1"))->setText(QStringLiteral("青松明月"));
+            },
+            "OKBtn");
+        QCOMPARE(s.demo.prompter.questions,
+                 QStringList{QStringLiteral("请在软件管理员指导下运行，如有疑问请致电0555-55555555。")});
+        QVERIFY(!copy->isEnabled());
+        QVERIFY(!clear->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(clear->isEnabled(), 20000);
+        QVERIFY(copy->isEnabled());
+        QCOMPARE(s.demo.prompter.messages, QStringList{QStringLiteral("\"一键清空待审核订单\" 设置成功!")});
+    }
 };
 
-QTEST_MAIN(TestOtherSettings)
-#include "TestOtherSettings.moc"
+QTEST_MAIN(TestSettingsTab)
+#include "TestSettingsTab.moc"
