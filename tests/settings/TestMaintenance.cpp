@@ -2,13 +2,17 @@
 // questions before, what each changes, and that a failure in the middle changes nothing.
 #include "DemoFolder.h"
 
+#include "app/gui/MessageBoxPrompter.h"
 #include "settings/MaintenanceCommands.h"
 #include "settings/gui/TOKRightDlg.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -216,6 +220,54 @@ private slots:
         QVERIFY(finished.wait(20000));
         QCOMPARE(finished.first().first().toBool(), true);
         QCOMPARE(busy.last().first().toBool(), false);
+    }
+
+    // The warning before a command: its own caption, and only a click on Yes confirms it — a
+    // scanner's number ending in Enter never does.
+    void warningBox_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key"); // 0: Yes is clicked; -1: nothing for a while, then Esc
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("Enter") << QString() << int(Qt::Key_Return) << false;
+        QTest::newRow("scan") << QStringLiteral("YT999") << int(Qt::Key_Return) << false;
+        QTest::newRow("scan without Enter") << QStringLiteral("YYY") << -1 << false;
+        QTest::newRow("Esc") << QString() << int(Qt::Key_Escape) << false;
+        QTest::newRow("Yes") << QString() << 0 << true;
+    }
+
+    void warningBox()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(bool, answer);
+        QString title;
+        int icon = -1;
+        bool stillOpen = true;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                return;
+            }
+            title = box->windowTitle();
+            icon = box->icon();
+            QWidget* focused = box->focusWidget() ? box->focusWidget() : box;
+            QTest::keyClicks(focused, typed);
+            if (key == -1) {
+                QTest::qWait(300);
+                stillOpen = box->isVisible();
+                QTest::keyClick(box, Qt::Key_Escape);
+            } else if (key != 0) {
+                QTest::keyClick(focused, Qt::Key(key));
+            } else {
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+        MessageBoxPrompter prompter;
+        QCOMPARE(prompter.askWarning(QStringLiteral("警告！"), kWarning), answer);
+        QCOMPARE(title, QStringLiteral("警告！"));
+        QCOMPARE(icon, int(QMessageBox::Warning));
+        QVERIFY(stillOpen);
     }
 
     // "执行" only for the exact code; the box is empty at each opening.

@@ -79,6 +79,8 @@ bool MessageBoxPrompter::askWarning(const QString& caption, const QString& text)
     box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
+    // A scanned number's letters would otherwise reach the buttons' shortcuts ("Y" for Yes).
+    const TypedKeys swallowed(box);
     return box.exec() == QMessageBox::Yes;
 }
 
