@@ -77,10 +77,17 @@ bool notOpen(QString* error)
     return false;
 }
 
+// A column as text; a number kept as a real reads as typed (100000, not 1e+05).
 QString text(const QSqlRecord& row, const char* column)
 {
     const QVariant value = row.value(QLatin1String(column));
-    return value.isNull() ? QString() : value.toString().trimmed();
+    if (value.isNull()) {
+        return {};
+    }
+    if (value.typeId() == QMetaType::Double) {
+        return QString::number(value.toDouble(), 'g', 15);
+    }
+    return value.toString().trimmed();
 }
 
 // Sets columns of the option row; a file without that row keeps nothing, which is a damaged file

@@ -172,6 +172,9 @@ private slots:
         AlarmDialog f;
         QCOMPARE(f.find<QLabel>("LbSw1")->text(), QStringLiteral("0克~"));
         QCOMPARE(f.find<QLabel>("LbSw3")->text(), QStringLiteral("1000克~")); // shipped row 2
+        // Stored numbers read as typed, also the large ones.
+        QCOMPARE(f.box("EdtEw", 6)->text(), QStringLiteral("100000"));
+        QCOMPARE(f.find<QLabel>("LbSw7")->text(), QStringLiteral("100000克~"));
         QLineEdit* end = f.box("EdtEw", 2);
         end->clear();
         QTest::keyClicks(end, QStringLiteral("500"));

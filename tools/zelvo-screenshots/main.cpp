@@ -19,6 +19,9 @@
 #include "postage/gui/TRuleDlg.h"
 #include "postage/gui/TSndStyleDlg.h"
 #include "scale/gui/TElectronicScaleSetDlg.h"
+#include "settings/gui/TAlarmSetDlg.h"
+#include "settings/gui/TOKRightDlg.h"
+#include "settings/gui/TQtherSettingDlg.h"
 #include "store/DemoOrderData.h"
 
 #include <QApplication>
@@ -219,6 +222,23 @@ void shootPostageWindows(StationWindows& windows, Photographer& camera)
     editor->showAllPages();
 }
 
+// The settings dialogs as the settings tab opens them, the other settings on each of its pages.
+void shootSettingsWindows(Photographer& camera)
+{
+    auto* alarm = windowOf<TAlarmSetDlg>();
+    alarm->AlarmFormShow();
+    camera.shoot(QStringLiteral("alarm-settings"), *alarm);
+    auto* other = windowOf<TQtherSettingDlg>();
+    auto* pages = childOf<QTabWidget>(*other, "PageControl1");
+    const char* names[] = {"other-settings-scan", "other-settings-query", "other-settings-alarm"};
+    for (int page = 0; page < pages->count(); ++page) {
+        other->FormShow();
+        camera.shoot(QString::fromLatin1(names[page]), *other,
+                     [pages, page] { pages->setCurrentIndex(page); });
+    }
+    camera.shoot(QStringLiteral("operation-code"), *windowOf<TOKRightDlg>());
+}
+
 int run(const QString& outputFolder)
 {
     QTemporaryDir data;
@@ -246,6 +266,7 @@ int run(const QString& outputFolder)
         camera.shoot(QStringLiteral("scale-settings"), *windowOf<TElectronicScaleSetDlg>());
         camera.shoot(QStringLiteral("version"), *windowOf<TPublishDlg>());
         shootPostageWindows(*windows, camera);
+        shootSettingsWindows(camera);
         main.hide();
     } catch (const Missing& missing) {
         std::fprintf(stderr, "%s\n", qPrintable(missing.what));
