@@ -41,9 +41,9 @@ TFunctionsDlg::TFunctionsDlg(StationSession& session, TLogin& login, QWidget* pa
     , m_settingsTab(new SettingsTab(this))
     , m_action1(new QAction(this))
     , m_action2(new QAction(this))
-    , m_otherSettingsDialog(new TQtherSettingDlg(session.settings(), session.prompter(), this))
-    , m_alarmDialog(new TAlarmSetDlg(session.settings(), session.prompter(), this))
-    , m_operationCodeDialog(new TOKRightDlg(this))
+    , m_otherSettingsDialog(std::make_unique<TQtherSettingDlg>(session.settings(), session.prompter()))
+    , m_alarmDialog(std::make_unique<TAlarmSetDlg>(session.settings(), session.prompter()))
+    , m_operationCodeDialog(std::make_unique<TOKRightDlg>())
     , m_maintenance(new MaintenanceCommands(
           session.prompter(), [this] { return m_operationCodeDialog->exec() == QDialog::Accepted; }, this))
 {

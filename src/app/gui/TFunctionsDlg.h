@@ -80,8 +80,9 @@ private:
     std::unique_ptr<WeightBoxesView> m_weightBoxes;
     TElectronicScaleSetDlg* m_scaleDialog = nullptr;
     PostageDialogs m_postageDialogs;
-    TQtherSettingDlg* m_otherSettingsDialog;
-    TAlarmSetDlg* m_alarmDialog;
-    TOKRightDlg* m_operationCodeDialog;
+    // Windows of their own, centred on the screen; their controls' names repeat those of the tabs.
+    std::unique_ptr<TQtherSettingDlg> m_otherSettingsDialog;
+    std::unique_ptr<TAlarmSetDlg> m_alarmDialog;
+    std::unique_ptr<TOKRightDlg> m_operationCodeDialog;
     MaintenanceCommands* m_maintenance;
 };
