@@ -27,19 +27,15 @@ bool OrderDatabase::copyEstimatedGoodsWeight()
 
 bool OrderDatabase::clearTradesAwaitingReview()
 {
-    if (m_dialect == Dialect::SqlServer) {
-        // One batch the server runs as one transaction; any error rolls all of it back.
-        QString batch = QStringLiteral("SET NOCOUNT ON\nSET XACT_ABORT ON\nBEGIN TRAN\n");
-        for (const char* statement : kClearAwaitingReview) {
-            batch += QLatin1String(statement) + QLatin1Char('\n');
-        }
-        batch += QStringLiteral("COMMIT TRAN");
-        return execute(batch);
-    }
-    if (!embeddedReady()) {
+    if (!isOpen() || m_lost) {
+        m_lost = true;
+        m_lastError = QStringLiteral("order database not connected");
         return false;
     }
-    Transaction unit(m_connection->db(), Transaction::Lock::Immediate);
+    // One unit of work on the connection, on either dialect: each statement's failure is known at
+    // once, and anything short of the commit is rolled back.
+    Transaction unit(m_connection->db(), m_dialect == Dialect::Embedded ? Transaction::Lock::Immediate
+                                                                        : Transaction::Lock::Deferred);
     if (!unit.isOpen()) {
         noteFailure(unit.beginError());
         return false;
