@@ -125,30 +125,19 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("refusals");
-        QTest::newRow("range end 00") << "EdtEw2"
-                                      << "00"
-                                      << "" << 1;
-        QTest::newRow("range end 0") << "EdtEw2"
-                                     << "0"
-                                     << "0" << 0;
-        QTest::newRow("range end, point and letters") << "EdtEw2"
-                                                      << ".5a0-"
-                                                      << "50" << 0;
-        QTest::newRow("range end, six digits") << "EdtEw9"
-                                               << "123456"
-                                               << "12345" << 0;
-        QTest::newRow("interval 0") << "EditAS1"
-                                    << "0"
-                                    << "" << 1;
-        QTest::newRow("interval 05") << "EditAE3"
-                                     << "05"
-                                     << "5" << 1;
-        QTest::newRow("percentage 0") << "EditAP1"
-                                      << "0"
-                                      << "" << 1;
-        QTest::newRow("percentage, three digits") << "EditAP4"
-                                                  << "123"
-                                                  << "12" << 0;
+        const auto row = [](const char* name, const char* box, const char* typed, const char* shown,
+                            int refusals) {
+            QTest::newRow(name) << QString::fromLatin1(box) << QString::fromLatin1(typed)
+                                << QString::fromLatin1(shown) << refusals;
+        };
+        row("range end 00", "EdtEw2", "00", "", 1);
+        row("range end 0", "EdtEw2", "0", "0", 0);
+        row("range end, point and letters", "EdtEw2", ".5a0-", "50", 0);
+        row("range end, six digits", "EdtEw9", "123456", "12345", 0);
+        row("interval 0", "EditAS1", "0", "", 1);
+        row("interval 05", "EditAE3", "05", "5", 1);
+        row("percentage 0", "EditAP1", "0", "", 1);
+        row("percentage, three digits", "EditAP4", "123", "12", 0);
     }
 
     void typing()
@@ -233,16 +222,14 @@ private slots:
         QTest::addColumn<QString>("rule");
         QTest::addColumn<QString>("row");
         QTest::addColumn<bool>("abnormal");
-        QTest::newRow("within the interval") << "RbAlarmRang"
-                                             << "5000|1|200|" << false;
-        QTest::newRow("above the interval") << "RbAlarmRang"
-                                            << "5000|1|100|" << true;
-        QTest::newRow("within the percentage") << "RbAlarmPercent"
-                                               << "5000|||20" << false;
-        QTest::newRow("above the percentage") << "RbAlarmPercent"
-                                              << "5000|||10" << true;
-        QTest::newRow("no bracket holds the weight") << "RbAlarmRang"
-                                                     << "1000|1|999|" << true;
+        const auto row = [](const char* name, const char* rule, const char* typed, bool abnormal) {
+            QTest::newRow(name) << QString::fromLatin1(rule) << QString::fromLatin1(typed) << abnormal;
+        };
+        row("within the interval", "RbAlarmRang", "5000|1|200|", false);
+        row("above the interval", "RbAlarmRang", "5000|1|100|", true);
+        row("within the percentage", "RbAlarmPercent", "5000|||20", false);
+        row("above the percentage", "RbAlarmPercent", "5000|||10", true);
+        row("no bracket holds the weight", "RbAlarmRang", "1000|1|999|", true);
     }
 
     void shipUsesStoredBrackets()
