@@ -27,6 +27,8 @@ import sys
 import threading
 import time
 
+# The modules beside this script; no bytecode is left in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tds_sql  # noqa: E402
