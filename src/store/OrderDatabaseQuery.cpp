@@ -1,0 +1,161 @@
+// The statements of the query tab: count, pages and the unpaged list of shipped trades. Filters
+// arrive with their values bound; the weight difference is an expression, never a column.
+#include "store/OrderDatabase.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QVariant>
+
+namespace {
+
+// The result columns, in the order of the list's columns 1 to 22 without the weight difference.
+const char kColumns[] =
+    " TradeID,TradeNO,NickName,SndTo,GoodsList,SndTime,Name,ShopName,PostID,G_Trade_TradeList.CustomerID as "
+    "CustomerID,CustomerName,G_Trade_TradeList.Province as Province,G_Trade_TradeList.City as "
+    "City,G_Trade_TradeList.Town as Town ,G_Trade_TradeList.Adr as Adr,G_Trade_TradeList.Zip as "
+    "Zip,GoodsWeight,PackagedWeight,Postage,SndOperator,G_Trade_TradeList.Tel as Tel ";
+
+const char kJoins[] = "from G_Trade_TradeList,G_Customer_CustomerList,G_Cfg_ShopList,G_Cfg_LogisticList  where "
+                      "G_Trade_TradeList.CustomerID=G_Customer_CustomerList.CustomerID and "
+                      "G_Trade_TradeList.ShopID=G_Cfg_ShopList.ShopID and  "
+                      "G_Trade_TradeList.LogisticID =G_Cfg_LogisticList.LogisticID";
+
+constexpr int kFieldCount = 21;
+constexpr int kSndTimeField = 5;
+constexpr int kGoodsWeightField = 16;
+constexpr int kPackagedWeightField = 17;
+constexpr int kPostageField = 18;
+
+QString condition(const OrderDatabase::TradeFilter& filter)
+{
+    return QString::fromLatin1(kJoins) + filter.sql;
+}
+
+// Money and weights as the order system shows them: 12, 12.5 (a server's money type reads 12.0000).
+QString numberText(const QVariant& value, double* number)
+{
+    const QString text = value.toString();
+    if (text.isEmpty()) {
+        *number = 0;
+        return text;
+    }
+    *number = text.toDouble();
+    return QString::number(*number, 'g', 15);
+}
+
+OrderDatabase::FoundTrade readFound(const QSqlQuery& query)
+{
+    OrderDatabase::FoundTrade trade;
+    trade.fields.reserve(kFieldCount);
+    for (int field = 0; field < kFieldCount; ++field) {
+        const QVariant value = query.value(field);
+        switch (field) {
+        case kSndTimeField:
+            trade.fields.append(value.typeId() == QMetaType::QDateTime
+                                    ? value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                    : value.toString());
+            break;
+        case kGoodsWeightField:
+            trade.fields.append(numberText(value, &trade.goodsWeight));
+            break;
+        case kPackagedWeightField:
+            trade.fields.append(numberText(value, &trade.packagedWeight));
+            break;
+        case kPostageField:
+            trade.fields.append(numberText(value, &trade.postage));
+            break;
+        default:
+            trade.fields.append(value.toString());
+        }
+    }
+    return trade;
+}
+
+} // namespace
+
+QString OrderDatabase::literalLikePattern(Dialect dialect, const QString& value)
+{
+    QString escaped;
+    escaped.reserve(value.size() + 8);
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_') ||
+            (c == QLatin1Char('[') && dialect == Dialect::SqlServer)) {
+            escaped += QLatin1Char('\\');
+        }
+        escaped += c;
+    }
+    return escaped;
+}
+
+bool OrderDatabase::countTrades(const TradeFilter& filter, qint64* total)
+{
+    *total = 0;
+    auto query = select(QStringLiteral("select Count(*) as Number ") + condition(filter), filter.values);
+    if (!query) {
+        return false;
+    }
+    if (!query->next()) {
+        noteFailure(query->lastError().isValid() ? query->lastError().text()
+                                                 : QStringLiteral("the count gave no row"));
+        return false;
+    }
+    *total = query->value(0).toLongLong();
+    query->finish();
+    return true;
+}
+
+bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 offset, QList<FoundTrade>* trades)
+{
+    trades->clear();
+    QString sql;
+    QVariantList values;
+    if (m_dialect == Dialect::Embedded) {
+        sql = QStringLiteral("select") + QString::fromLatin1(kColumns) + condition(filter) +
+              QStringLiteral(" order by G_Trade_TradeList.TradeID limit ? offset ?");
+        values = filter.values;
+        values << pageSize << offset;
+    } else {
+        // The rows after the largest TradeID among the first offset ones: no row numbering needed.
+        sql = QStringLiteral("select Top (?)") + QString::fromLatin1(kColumns) + condition(filter);
+        values << pageSize << filter.values;
+        if (offset > 0) {
+            sql += QStringLiteral(" and TradeID > (select max(TradeID) from (select Top (?) TradeID ") +
+                   condition(filter) + QStringLiteral("order by  TradeID) as T )");
+            values << offset << filter.values;
+        }
+        sql += QStringLiteral(" order by TradeID");
+    }
+    auto query = select(sql, values);
+    if (!query) {
+        return false;
+    }
+    while (query->next()) {
+        trades->append(readFound(*query));
+    }
+    if (query->lastError().isValid()) {
+        noteFailure(query->lastError().text());
+        return false;
+    }
+    return true;
+}
+
+bool OrderDatabase::eachTrade(const TradeFilter& filter, const std::function<bool(const FoundTrade&)>& take)
+{
+    auto query = select(QStringLiteral("select") + QString::fromLatin1(kColumns) + condition(filter) +
+                            QStringLiteral(" order by G_Trade_TradeList.TradeID"),
+                        filter.values);
+    if (!query) {
+        return false;
+    }
+    while (query->next()) {
+        if (!take(readFound(*query))) {
+            query->finish();
+            return true;
+        }
+    }
+    if (query->lastError().isValid()) {
+        noteFailure(query->lastError().text());
+        return false;
+    }
+    return true;
+}
