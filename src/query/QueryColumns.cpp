@@ -12,13 +12,13 @@ struct Column
 
 using QueryColumns::Kind;
 const Column kColumns[QueryColumns::kCount] = {
-    {"序号", Kind::Serial},      {"交易ID", Kind::Integer},   {"订单编号", Kind::Text},
-    {"客户网名", Kind::Text},    {"收件人姓名", Kind::Text},  {"货品名称", Kind::Text},
-    {"发货日期", Kind::Date},    {"交易店铺", Kind::Text},    {"物流方式", Kind::Text},
-    {"快递单号", Kind::Text},    {"用户ID", Kind::Integer},   {"姓名", Kind::Text},
-    {"省", Kind::Text},          {"市", Kind::Text},          {"区", Kind::Text},
-    {"地址", Kind::Text},        {"邮编", Kind::Text},        {"商品重量", Kind::Integer},
-    {"包裹重量", Kind::Integer}, {"重量差", Kind::Integer},   {"邮资", Kind::Integer},
+    {"序号", Kind::Serial},      {"交易ID", Kind::Integer},  {"订单编号", Kind::Text},
+    {"客户网名", Kind::Text},    {"收件人姓名", Kind::Text}, {"货品名称", Kind::Text},
+    {"发货日期", Kind::Date},    {"交易店铺", Kind::Text},   {"物流方式", Kind::Text},
+    {"快递单号", Kind::Text},    {"用户ID", Kind::Integer},  {"姓名", Kind::Text},
+    {"省", Kind::Text},          {"市", Kind::Text},         {"区", Kind::Text},
+    {"地址", Kind::Text},        {"邮编", Kind::Text},       {"商品重量", Kind::Integer},
+    {"包裹重量", Kind::Integer}, {"重量差", Kind::Integer},  {"邮资", Kind::Integer},
     {"发货员", Kind::Text},      {"电话号码", Kind::Text},
 };
 
@@ -95,7 +95,7 @@ QStringList sumRow(const Sums& sums)
     row << QStringLiteral("合计");
     for (int column = 1; column < kCount; ++column) {
         row << (column >= kGoodsWeight && column <= kPostage ? number(sums.byFlag(column - kGoodsWeight))
-                                                               : QStringLiteral(" "));
+                                                             : QStringLiteral(" "));
     }
     return row;
 }
@@ -110,8 +110,8 @@ QString totalText(const Sums& sums, const SumFlags& flags, qint64 total)
     QString text;
     for (int flag = 0; flag < kSumCount; ++flag) {
         if (flags[flag]) {
-            text += QString::fromUtf8(kSumNames[flag].name) + QStringLiteral("合计:") + number(sums.byFlag(flag)) +
-                    QString::fromUtf8(kSumNames[flag].unit) + QLatin1Char(' ');
+            text += QString::fromUtf8(kSumNames[flag].name) + QStringLiteral("合计:") +
+                    number(sums.byFlag(flag)) + QString::fromUtf8(kSumNames[flag].unit) + QLatin1Char(' ');
         }
     }
     return text + QStringLiteral(" 共查询到%1 条记录").arg(total);

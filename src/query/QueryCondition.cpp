@@ -68,7 +68,8 @@ public:
         const QDateTime end(to, QTime(23, 59, 59));
         if (m_dialect == OrderDatabase::Dialect::Embedded) {
             const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-            add(QStringLiteral(" and (SndTime between ? and ?)"), {start.toString(format), end.toString(format)});
+            add(QStringLiteral(" and (SndTime between ? and ?)"),
+                {start.toString(format), end.toString(format)});
         } else if (from == to) {
             add(QStringLiteral(" and datediff(day,SndTime,?)=0"), {QDateTime(to, QTime(0, 0, 0))});
         } else {
@@ -109,7 +110,8 @@ bool QueryCondition::build(const QueryFilters& filters, OrderDatabase::Dialect d
             }
             builder.add(QStringLiteral(" and G_Trade_TradeList.CustomerID = ?"), {id});
         } else {
-            builder.match(QString::fromLatin1(search.column), filters.value, filters.fuzzy && search.hasFuzzy);
+            builder.match(QString::fromLatin1(search.column), filters.value,
+                          filters.fuzzy && search.hasFuzzy);
         }
     }
     builder.dates(filters.from, filters.to);

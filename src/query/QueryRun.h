@@ -18,7 +18,7 @@ inline constexpr char kPageFailed[] = "查询数据出错!";
 // What the list and the status bar show after a search or a page change.
 struct Shown
 {
-    bool ok = false; // false: the list and the paging stay as they were, message says why
+    bool ok = false;         // false: the list and the paging stay as they were, message says why
     QList<QStringList> rows; // list rows, the sum row last when a sum column is shown
     QString rangeText;       // panel 0
     QString totalText;       // panel 1
@@ -41,7 +41,8 @@ struct Exported
 };
 // Writes every trade of the last search (at most its total) to writer.
 Exported exportAll(OrderDatabase& db, const OrderDatabase::TradeFilter& filter, qint64 total,
-                   const QList<bool>& shown, WorkbookWriter& writer, const WorkbookExport::Progress& progress);
+                   const QList<bool>& shown, WorkbookWriter& writer,
+                   const WorkbookExport::Progress& progress);
 // Writes the list's rows; withSumRow when the last of them is the sum row.
 Exported exportPage(const QList<QStringList>& rows, bool withSumRow, const QList<bool>& shown,
                     WorkbookWriter& writer, const WorkbookExport::Progress& progress);

@@ -99,7 +99,8 @@ bool FullExport::add(const OrderDatabase::FoundTrade& trade, QString* error)
     m_sums.add(trade);
     QStringList row = QueryColumns::listRow(m_written % kRowsPerSheet + 1, trade);
     // The difference of whole grams, cut toward zero.
-    row[QueryColumns::kDifference] = QString::number(qint64(std::trunc(trade.packagedWeight - trade.goodsWeight)));
+    row[QueryColumns::kDifference] =
+        QString::number(qint64(std::trunc(trade.packagedWeight - trade.goodsWeight)));
     QList<WorkbookCell> cells{text(row[0])};
     for (int column = 0; column < m_shown.size(); ++column) {
         if (m_shown[column]) {
@@ -125,8 +126,8 @@ bool FullExport::finish(QString* error)
             }
             const int listColumn = column + 1;
             if (listColumn >= QueryColumns::kGoodsWeight && listColumn <= QueryColumns::kPostage) {
-                cells << WorkbookCell{QueryColumns::number(m_sums.byFlag(listColumn - QueryColumns::kGoodsWeight)),
-                                      false};
+                cells << WorkbookCell{
+                    QueryColumns::number(m_sums.byFlag(listColumn - QueryColumns::kGoodsWeight)), false};
             } else {
                 cells << text(QString());
             }

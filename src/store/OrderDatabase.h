@@ -175,8 +175,8 @@ public:
         QString sql;
         QVariantList values;
     };
-    // One found trade: the 21 fields of the result columns (TradeID … Tel, without the weight
-    // difference) as text, and the three numbers the sums are taken of.
+    // One found trade: the 21 fields of the result list's columns 1 to 22 without the weight
+    // difference (TradeID … Tel), as text, and the three numbers the sums are taken of.
     struct FoundTrade
     {
         QStringList fields;

@@ -15,12 +15,17 @@ const char kColumns[] =
     "City,G_Trade_TradeList.Town as Town ,G_Trade_TradeList.Adr as Adr,G_Trade_TradeList.Zip as "
     "Zip,GoodsWeight,PackagedWeight,Postage,SndOperator,G_Trade_TradeList.Tel as Tel ";
 
-const char kJoins[] = "from G_Trade_TradeList,G_Customer_CustomerList,G_Cfg_ShopList,G_Cfg_LogisticList  where "
-                      "G_Trade_TradeList.CustomerID=G_Customer_CustomerList.CustomerID and "
-                      "G_Trade_TradeList.ShopID=G_Cfg_ShopList.ShopID and  "
-                      "G_Trade_TradeList.LogisticID =G_Cfg_LogisticList.LogisticID";
+const char kJoins[] =
+    "from G_Trade_TradeList,G_Customer_CustomerList,G_Cfg_ShopList,G_Cfg_LogisticList  where "
+    "G_Trade_TradeList.CustomerID=G_Customer_CustomerList.CustomerID and "
+    "G_Trade_TradeList.ShopID=G_Cfg_ShopList.ShopID and  "
+    "G_Trade_TradeList.LogisticID =G_Cfg_LogisticList.LogisticID";
 
 constexpr int kFieldCount = 21;
+// The result column of each field in list order: the list shows the shop before the logistics
+// company, the column list names them the other way round.
+constexpr int kResultColumn[kFieldCount] = {0,  1,  2,  3,  4,  5,  7,  6,  8,  9, 10,
+                                            11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
 constexpr int kSndTimeField = 5;
 constexpr int kGoodsWeightField = 16;
 constexpr int kPackagedWeightField = 17;
@@ -48,7 +53,7 @@ OrderDatabase::FoundTrade readFound(const QSqlQuery& query)
     OrderDatabase::FoundTrade trade;
     trade.fields.reserve(kFieldCount);
     for (int field = 0; field < kFieldCount; ++field) {
-        const QVariant value = query.value(field);
+        const QVariant value = query.value(kResultColumn[field]);
         switch (field) {
         case kSndTimeField:
             trade.fields.append(value.typeId() == QMetaType::QDateTime
@@ -104,7 +109,8 @@ bool OrderDatabase::countTrades(const TradeFilter& filter, qint64* total)
     return true;
 }
 
-bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 offset, QList<FoundTrade>* trades)
+bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 offset,
+                              QList<FoundTrade>* trades)
 {
     trades->clear();
     QString sql;
