@@ -47,7 +47,14 @@ struct QueryShop
             !db.open(ServerSettings{QStringLiteral("sqlite:") + path, {}, {}, {}}, folder.path(), &error)) {
             qFatal("query shop: %s", qPrintable(error));
         }
-        exec("insert into G_Customer_CustomerList (CustomerID, CustomerName, Tel, Province, City, Town, Adr, "
+        addCustomers(db);
+    }
+
+    // The two customers the trades belong to.
+    static void addCustomers(OrderDatabase& db)
+    {
+        exec(db,
+             "insert into G_Customer_CustomerList (CustomerID, CustomerName, Tel, Province, City, Town, Adr, "
              "Zip) values (?, '王芳', '13800000001', '江苏省', '南京市', '玄武区', '中山路1号', '210000'), "
              "(?, '赵磊', '13800000002', '浙江省', '杭州市', '西湖区', '文三路2号', '310000')",
              {kCustomer, kOtherCustomer});
@@ -59,16 +66,24 @@ struct QueryShop
             QStringLiteral("sqlite:") + folder.file(QStringLiteral("order.db")), {}, {}, {}};
     }
 
-    void exec(const char* sql, const QVariantList& values = {})
+    void exec(const char* sql, const QVariantList& values = {}) { exec(db, sql, values); }
+    void add(const Trade& trade) { add(db, trade); }
+    void addMany(int firstId, int count, const QString& day = QStringLiteral("2031-05-01"))
+    {
+        addMany(db, firstId, count, day);
+    }
+
+    static void exec(OrderDatabase& db, const char* sql, const QVariantList& values = {})
     {
         if (!db.execute(QString::fromUtf8(sql), values)) {
             qFatal("query shop: %s", qPrintable(db.lastError()));
         }
     }
 
-    void add(const Trade& trade)
+    static void add(OrderDatabase& db, const Trade& trade)
     {
         exec(
+            db,
             "insert into G_Trade_TradeList (TradeID, TradeNO, PostID, SndTo, TradeNick, NickName, Province, "
             "City, "
             "Town, Adr, Zip, Tel, TradeStatus, bStockOut, GoodsWeight, PackagedWeight, Postage, SndOperator, "
@@ -84,9 +99,9 @@ struct QueryShop
 
     // count trades from firstId on, shipped on day, goods weight id mod 1000 grams, 100 g more packed,
     // postage of 1.5 yuan each.
-    void addMany(int firstId, int count, const QString& day = QStringLiteral("2031-05-01"))
+    static void addMany(OrderDatabase& db, int firstId, int count, const QString& day)
     {
-        exec("begin");
+        exec(db, "begin");
         Trade trade;
         trade.sndTime = day + QStringLiteral(" 09:00:00");
         for (int id = firstId; id < firstId + count; ++id) {
@@ -94,9 +109,9 @@ struct QueryShop
             trade.goodsWeight = id % 1000;
             trade.packagedWeight = id % 1000 + 100;
             trade.postage = 1.5;
-            add(trade);
+            add(db, trade);
         }
-        exec("commit");
+        exec(db, "commit");
     }
 
     QString name(const char* sql, int id)

@@ -221,7 +221,7 @@ void QueryTab::search(const OrderDatabase::TradeFilter& filter, int pageSize)
                 return;
             }
             m_paging = shown->paging;
-            show(*shown);
+            display(*shown);
         });
 }
 
@@ -262,11 +262,11 @@ void QueryTab::showPage(const QueryPaging& target)
                      if (shown->ok) {
                          m_paging = shown->paging;
                      }
-                     show(*shown);
+                     display(*shown);
                  });
 }
 
-void QueryTab::show(const QueryRun::Shown& shown)
+void QueryTab::display(const QueryRun::Shown& shown)
 {
     if (shown.ok) {
         m_ui->ListView1->clear();

@@ -74,7 +74,7 @@ private:
     void search(const OrderDatabase::TradeFilter& filter, int pageSize);
     void showPage(const QueryPaging& target);
     // The rows and status texts of a search or a page; false when it failed (message shown).
-    void show(const QueryRun::Shown& shown);
+    void display(const QueryRun::Shown& shown);
     void setBusy(bool busy);
     void updatePageButtons();
     QList<QStringList> listRows() const;
