@@ -2,10 +2,12 @@
 // boxes, the sort, the detail dialog with a hidden column, and a change of the settings.
 #include "DemoFolder.h"
 #include "QueryShop.h"
+#include "WorkbookReader.h"
 
 #include "app/gui/PanelStatusBar.h"
 #include "query/gui/QueryTab.h"
 #include "query/gui/TDataDetailDlg.h"
+#include "query/gui/TFormProgress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -209,6 +211,44 @@ private slots:
         QVERIFY(options.fuzzy);
         QVERIFY(!m_tab->busy());
         QCOMPARE(list()->topLevelItemCount(), 6);
+    }
+
+    void exports()
+    {
+        auto* exportPage = control<QPushButton>("ButtonExportPage");
+        auto* exportAll = control<QPushButton>("ButtonExport");
+        QString chosen;
+        m_tab->setFileChooser([&chosen] { return chosen; });
+        QTest::mouseClick(exportPage, Qt::LeftButton);
+        QTest::mouseClick(exportAll, Qt::LeftButton);
+        QCOMPARE(m_demo->prompter.messages, (QStringList{"共查询到0条记录!", "共查询到0条记录!"}));
+        m_demo->prompter.messages.clear();
+
+        search();
+        // A cancelled save dialog: nothing written, nothing said.
+        QTest::mouseClick(exportPage, Qt::LeftButton);
+        QVERIFY(!m_tab->busy());
+        QVERIFY(m_demo->prompter.messages.isEmpty());
+
+        chosen = m_demo->folder.file(QStringLiteral("page.xls"));
+        QTest::mouseClick(exportPage, Qt::LeftButton);
+        QVERIFY(m_tab->progressWindow().isVisible());
+        QCOMPARE(m_tab->progressWindow().maximum(), 4);
+        m_tab->waitUntilIdle();
+        QVERIFY(!m_tab->progressWindow().isVisible());
+        QCOMPARE(m_demo->prompter.messages, QStringList{"共导出3条记录!"});
+        QJsonArray sheets = readWorkbook(chosen);
+        QCOMPARE(sheets.at(0).toObject().value("nrows").toInt(), 5);
+        QCOMPARE(rowTexts(sheets, 0, 0).mid(0, 4), (QStringList{"序号", "交易ID", "订单编号", "收件人姓名"}));
+
+        chosen = m_demo->folder.file(QStringLiteral("all.xlsx"));
+        QTest::mouseClick(exportAll, Qt::LeftButton);
+        m_tab->waitUntilIdle();
+        QCOMPARE(m_demo->prompter.messages.last(), QStringLiteral("共导出7条记录!"));
+        sheets = readWorkbook(chosen);
+        QCOMPARE(sheets.at(0).toObject().value("nrows").toInt(), 9);
+        QCOMPARE(rowTexts(sheets, 0, 7).mid(0, 2), (QStringList{"7", "900007"}));
+        QCOMPARE(rowTexts(sheets, 0, 8).at(0), QStringLiteral("合计"));
     }
 };
 

@@ -43,13 +43,14 @@ bool readDate(const QString& text, QDate* date)
 // The serial number and the shown columns of a row, tab-separated.
 QString rowLine(const QStringList& row, const QList<bool>& shown)
 {
-    QStringList cells{row.value(0)};
+    // Database texts reach the terminal: none of their characters may act on it.
+    QStringList cells{ScanText::printable(row.value(0))};
     for (int column = 0; column < shown.size(); ++column) {
         if (shown[column]) {
-            cells << row.value(column + 1);
+            cells << ScanText::printable(row.value(column + 1));
         }
     }
-    return ScanText::printable(cells.join(QLatin1Char('\t')));
+    return cells.join(QLatin1Char('\t'));
 }
 
 } // namespace
@@ -142,6 +143,11 @@ int main(int argc, char* argv[])
     if (parser.isSet(allOption) && !parser.isSet(exportOption)) {
         return usageError(err, parser, QStringLiteral("--all goes with --export"));
     }
+    if (parser.isSet(exportOption) &&
+        !parser.value(exportOption).endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive) &&
+        !parser.value(exportOption).endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) {
+        return usageError(err, parser, QStringLiteral("--export wants a file ending in .xls or .xlsx"));
+    }
     filters.value = parser.value(valueOption);
     filters.fuzzy = parser.isSet(fuzzyOption);
     filters.shop = parser.value(shopOption);
@@ -213,9 +219,6 @@ int main(int argc, char* argv[])
     }
     const QString path = parser.value(exportOption);
     std::unique_ptr<WorkbookWriter> writer = makeWorkbookWriter(path);
-    if (!writer) {
-        return usageError(err, parser, QStringLiteral("--export wants a file ending in .xls or .xlsx"));
-    }
     const QueryRun::Exported exported =
         parser.isSet(allOption)
             ? QueryRun::exportAll(db, filter, shownPage.paging.total(), shown, *writer, {})
