@@ -52,9 +52,9 @@ Shown search(OrderDatabase& db, const OrderDatabase::TradeFilter& filter, int pa
     shown.paging.start(total, pageSize);
     bool read = true;
     if (shown.paging.paged()) {
-        read = db.tradePage(filter, pageSize, 0, &trades);
+        read = db.tradePage(filter, pageSize, 0, total, &trades);
     } else if (total > 0) {
-        read = db.eachTrade(filter, [&trades](const OrderDatabase::FoundTrade& trade) {
+        read = db.eachTrade(filter, total, [&trades](const OrderDatabase::FoundTrade& trade) {
             trades.append(trade);
             return true;
         });
@@ -79,7 +79,8 @@ Shown page(OrderDatabase& db, const OrderDatabase::TradeFilter& filter, const Qu
            const QueryColumns::SumFlags& flags)
 {
     QList<OrderDatabase::FoundTrade> trades;
-    if (!db.tradePage(filter, target.pageSize(), target.offset(), &trades) || trades.isEmpty()) {
+    if (!db.tradePage(filter, target.pageSize(), target.offset(), target.total(), &trades) ||
+        trades.isEmpty()) {
         Shown shown;
         shown.message = QString::fromUtf8(kPageFailed);
         return shown;
@@ -101,7 +102,7 @@ Exported exportAll(OrderDatabase& db, const OrderDatabase::TradeFilter& filter, 
         return failed(writeFailed(error));
     }
     bool written = true;
-    const bool read = db.eachTrade(filter, [&](const OrderDatabase::FoundTrade& trade) {
+    const bool read = db.eachTrade(filter, total, [&](const OrderDatabase::FoundTrade& trade) {
         written = sequence.add(trade, &error);
         return written && sequence.written() < total;
     });

@@ -188,11 +188,15 @@ public:
     // "\" and on SQL Server "[" match only themselves. Used with " escape '\\'".
     static QString literalLikePattern(Dialect dialect, const QString& value);
     bool countTrades(const TradeFilter& filter, qint64* total);
-    // pageSize trades in TradeID order after the first offset ones.
-    bool tradePage(const TradeFilter& filter, int pageSize, qint64 offset, QList<FoundTrade>* trades);
+    // pageSize trades in TradeID order after the first offset ones. total, the count of the filter,
+    // lets the embedded file choose between walking the trades in order and sorting those found.
+    bool tradePage(const TradeFilter& filter, int pageSize, qint64 offset, qint64 total,
+                   QList<FoundTrade>* trades);
     // Every trade of the filter in TradeID order, handed to take one by one; take returns false to
-    // stop early. False (and lastError) when the statement failed.
-    bool eachTrade(const TradeFilter& filter, const std::function<bool(const FoundTrade&)>& take);
+    // stop early. total, the count of the filter, chooses the embedded file's way as for a page.
+    // False (and lastError) when the statement failed.
+    bool eachTrade(const TradeFilter& filter, qint64 total,
+                   const std::function<bool(const FoundTrade&)>& take);
 
     // A forward-only query with the values bound in order; nullopt (and lastError) when it fails.
     std::optional<QSqlQuery> select(const QString& sql, const QVariantList& values = {});
@@ -202,6 +206,8 @@ public:
 
 private:
     QStringList firstColumn(const QString& sql);
+    void useLargeReadCache();
+    qint64 lastTradeId();
     GuardedWrite guardedUpdate(const QString& sql, const QVariantList& values);
     ProcedureResult runProcedureBatch(const QString& batch, const QVariantList& values);
     void noteFailure(const QString& error);

@@ -36,6 +36,13 @@ QString condition(const OrderDatabase::TradeFilter& filter)
     return QString::fromLatin1(kJoins) + filter.sql;
 }
 
+// The same trades, walked in TradeID order instead of found through an index.
+QString conditionInOrder(const OrderDatabase::TradeFilter& filter)
+{
+    return condition(filter).replace(QStringLiteral("from G_Trade_TradeList,"),
+                                     QStringLiteral("from G_Trade_TradeList not indexed,"));
+}
+
 // Money and weights as the order system shows them: 12, 12.5 (a server's money type reads 12.0000).
 QString numberText(const QVariant& value, double* number)
 {
@@ -95,6 +102,7 @@ QString OrderDatabase::literalLikePattern(Dialect dialect, const QString& value)
 bool OrderDatabase::countTrades(const TradeFilter& filter, qint64* total)
 {
     *total = 0;
+    useLargeReadCache();
     auto query = select(QStringLiteral("select Count(*) as Number ") + condition(filter), filter.values);
     if (!query) {
         return false;
@@ -109,16 +117,47 @@ bool OrderDatabase::countTrades(const TradeFilter& filter, qint64* total)
     return true;
 }
 
-bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 offset,
+void OrderDatabase::useLargeReadCache()
+{
+    // A search reads through much of the file; the default cache of 2 MB would read it page by page.
+    if (m_dialect == Dialect::Embedded) {
+        execute(QStringLiteral("PRAGMA cache_size = -32768"));
+    }
+}
+
+qint64 OrderDatabase::lastTradeId()
+{
+    auto last = select(QStringLiteral("select max(TradeID) from G_Trade_TradeList"));
+    return last && last->next() ? last->value(0).toLongLong() : 0;
+}
+
+bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 offset, qint64 total,
                               QList<FoundTrade>* trades)
 {
     trades->clear();
     QString sql;
     QVariantList values;
     if (m_dialect == Dialect::Embedded) {
-        sql = QStringLiteral("select") + QString::fromLatin1(kColumns) + condition(filter) +
-              QStringLiteral(" order by G_Trade_TradeList.TradeID limit ? offset ?");
-        values = filter.values;
+        useLargeReadCache();
+        const qint64 lastId = lastTradeId();
+        // Walking the trades in order reads about (offset + pageSize) × all / total of them before
+        // the page is full; the index reads at least the total found and sorts it. The cheaper wins.
+        const bool inOrder =
+            total > 0 && double(offset + pageSize) * double(lastId) < double(total) * double(total);
+        if (inOrder) {
+            sql = QStringLiteral("select") + QString::fromLatin1(kColumns) + conditionInOrder(filter) +
+                  QStringLiteral(" order by G_Trade_TradeList.TradeID limit ? offset ?");
+            values = filter.values;
+        } else {
+            // Only the keys of the trades found are sorted; the page's rows are read afterwards.
+            sql = QStringLiteral("select") + QString::fromLatin1(kColumns) + condition(filter) +
+                  QStringLiteral(" and G_Trade_TradeList.TradeID in (select G_Trade_TradeList.TradeID ") +
+                  condition(filter) +
+                  QStringLiteral(" order by G_Trade_TradeList.TradeID limit ? offset ?)") +
+                  QStringLiteral(" order by G_Trade_TradeList.TradeID");
+            values = filter.values;
+            values << filter.values;
+        }
         values << pageSize << offset;
     } else {
         // The rows after the largest TradeID among the first offset ones: no row numbering needed.
@@ -145,11 +184,29 @@ bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 of
     return true;
 }
 
-bool OrderDatabase::eachTrade(const TradeFilter& filter, const std::function<bool(const FoundTrade&)>& take)
+bool OrderDatabase::eachTrade(const TradeFilter& filter, qint64 total,
+                              const std::function<bool(const FoundTrade&)>& take)
 {
-    auto query = select(QStringLiteral("select") + QString::fromLatin1(kColumns) + condition(filter) +
-                            QStringLiteral(" order by G_Trade_TradeList.TradeID"),
-                        filter.values);
+    QString sql;
+    QVariantList values = filter.values;
+    if (m_dialect == Dialect::Embedded) {
+        useLargeReadCache();
+        // Reading a trade through the index costs about ten reads in order: walk every trade unless
+        // those found are fewer than a tenth. Sorting only their keys keeps the memory small.
+        if (total * 10 > lastTradeId()) {
+            sql = QStringLiteral("select") + QString::fromLatin1(kColumns) + conditionInOrder(filter) +
+                  QStringLiteral(" order by G_Trade_TradeList.TradeID");
+        } else {
+            sql = QStringLiteral("select") + QString::fromLatin1(kColumns) + condition(filter) +
+                  QStringLiteral(" and G_Trade_TradeList.TradeID in (select G_Trade_TradeList.TradeID ") +
+                  condition(filter) + QStringLiteral(") order by G_Trade_TradeList.TradeID");
+            values << filter.values;
+        }
+    } else {
+        sql = QStringLiteral("select") + QString::fromLatin1(kColumns) + condition(filter) +
+              QStringLiteral(" order by TradeID");
+    }
+    auto query = select(sql, values);
     if (!query) {
         return false;
     }

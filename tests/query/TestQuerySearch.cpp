@@ -43,13 +43,20 @@ private:
             qWarning("refused: %s", qPrintable(message));
             return {-1};
         }
+        // Both ways of reading them, chosen by the count given, find the same trades in the same order.
         QList<int> ids;
-        if (!m_shop.db.eachTrade(filter, [&ids](const OrderDatabase::FoundTrade& trade) {
-                ids << trade.fields.at(0).toInt();
-                return true;
-            })) {
-            qWarning("failed: %s", qPrintable(m_shop.db.lastError()));
-            return {-2};
+        QList<int> walked;
+        for (const auto& [count, list] : {std::pair{qint64(1), &ids}, std::pair{qint64(1000000), &walked}}) {
+            if (!m_shop.db.eachTrade(filter, count, [list](const OrderDatabase::FoundTrade& trade) {
+                    *list << trade.fields.at(0).toInt();
+                    return true;
+                })) {
+                qWarning("failed: %s", qPrintable(m_shop.db.lastError()));
+                return {-2};
+            }
+        }
+        if (walked != ids) {
+            return {-4};
         }
         qint64 total = -1;
         m_shop.db.countTrades(filter, &total);
@@ -409,6 +416,50 @@ private slots:
         QVERIFY2(shown.message.contains(QStringLiteral("G_Cfg_ShopList")), qPrintable(shown.message));
         const QueryRun::Shown page = QueryRun::page(shop.db, filter, QueryPaging(), {});
         QCOMPARE(page.message, QStringLiteral("查询数据出错!"));
+    }
+
+    void bothWaysToAPageAgree_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::newRow("first page") << 0;
+        QTest::newRow("middle page") << 40;
+        QTest::newRow("last page") << 100;
+        QTest::newRow("beyond the last") << 120;
+    }
+
+    void bothWaysToAPageAgree()
+    {
+        QFETCH(int, offset);
+        QueryShop shop;
+        // Trades of other days between those found, so that order and index differ.
+        for (int day = 1; day <= 3; ++day) {
+            shop.addMany(day * 1000, 40, QStringLiteral("2031-05-0%1").arg(day));
+            shop.addMany(day * 1000 + 500, 40, QStringLiteral("2031-06-0%1").arg(day));
+        }
+        QueryFilters filters;
+        filters.from = QDate(2031, 5, 1);
+        filters.to = QDate(2031, 5, 31);
+        OrderDatabase::TradeFilter filter;
+        QVERIFY(QueryCondition::build(filters, shop.db.dialect(), &filter, nullptr));
+        QList<OrderDatabase::FoundTrade> sorted;
+        QList<OrderDatabase::FoundTrade> walked;
+        // The total only chooses the way: 1 makes walking look dear, a large one cheap.
+        QVERIFY(shop.db.tradePage(filter, 20, offset, 1, &sorted));
+        QVERIFY(shop.db.tradePage(filter, 20, offset, 1000000, &walked));
+        QStringList sortedIds;
+        QStringList walkedIds;
+        for (const auto& trade : sorted) {
+            sortedIds << trade.fields.at(0);
+        }
+        for (const auto& trade : walked) {
+            walkedIds << trade.fields.at(0);
+        }
+        QCOMPARE(sortedIds, walkedIds);
+        QCOMPARE(sortedIds.size(), std::max(0, std::min(20, 120 - offset)));
+        if (!sortedIds.isEmpty()) {
+            const int first = offset / 40 * 1000 + 1000 + offset % 40;
+            QCOMPARE(sortedIds.first(), QString::number(first));
+        }
     }
 };
 
