@@ -20,16 +20,16 @@ QueryWorker::~QueryWorker()
     }
 }
 
-bool QueryWorker::run(Job job, Done done)
+bool QueryWorker::run(Job job, Done done, bool withDatabase)
 {
     if (m_thread) {
         return false;
     }
     auto openError = std::make_shared<QString>();
     const QPointer<QueryWorker> self(this);
-    m_thread = QThread::create([this, self, job = std::move(job), openError] {
+    m_thread = QThread::create([this, self, job = std::move(job), openError, withDatabase] {
         OrderDatabase db;
-        if (!db.open(m_server, m_dataFolder, openError.get())) {
+        if (withDatabase && !db.open(m_server, m_dataFolder, openError.get())) {
             if (openError->isEmpty()) {
                 *openError = db.lastError();
             }

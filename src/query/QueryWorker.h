@@ -30,8 +30,9 @@ public:
     ~QueryWorker() override;
 
     bool busy() const { return m_thread != nullptr; }
-    // False when a job is still running.
-    bool run(Job job, Done done);
+    // False when a job is still running. A job that reads no trades (the export of the list's
+    // page) runs withDatabase false and gets a closed order database.
+    bool run(Job job, Done done, bool withDatabase = true);
     // Blocks until the running job has ended and its Done has run.
     void wait();
 

@@ -165,7 +165,7 @@ bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 of
         values << pageSize << filter.values;
         if (offset > 0) {
             sql += QStringLiteral(" and TradeID > (select max(TradeID) from (select Top (?) TradeID ") +
-                   condition(filter) + QStringLiteral("order by  TradeID) as T )");
+                   condition(filter) + QStringLiteral(" order by  TradeID) as T )");
             values << offset << filter.values;
         }
         sql += QStringLiteral(" order by TradeID");

@@ -153,6 +153,11 @@ private slots:
     void sortAndDetail()
     {
         search();
+        // Away from the rows with no row focused.
+        list()->setCurrentItem(nullptr);
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {},
+                           QPoint(20, list()->viewport()->height() - 5));
+        QCOMPARE(m_demo->prompter.messages, QStringList{"请选择记录!"});
         QHeaderView* header = list()->header();
         const auto clickTitle = [&](int index) {
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},

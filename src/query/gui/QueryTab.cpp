@@ -13,9 +13,11 @@
 #include <QDate>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPalette>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kShownWidth = 100;
@@ -49,7 +51,7 @@ QueryTab::QueryTab(StationSession& session, QWidget* parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::QueryTab>())
     , m_session(session)
-    , m_detail(new TDataDetailDlg(this))
+    , m_detail(std::make_unique<TDataDetailDlg>())
     , m_progress(new TFormProgress(this))
 {
     m_ui->setupUi(this);
@@ -76,6 +78,7 @@ QueryTab::QueryTab(StationSession& session, QWidget* parent)
     connect(m_ui->Chkfuzzy, &QCheckBox::clicked, this, &QueryTab::ChkfuzzyClick);
     connect(m_ui->ListView1->header(), &QHeaderView::sectionClicked, this, &QueryTab::ListView1ColumnClick);
     connect(m_ui->ListView1, &QTreeWidget::itemDoubleClicked, this, &QueryTab::ListView1DbClick);
+    m_ui->ListView1->viewport()->installEventFilter(this);
     connect(&session.settings(), &StationSettings::changed, this, &QueryTab::loadSettings);
     loadSettings();
     WeightTypelChange(m_ui->WeightTypel->currentIndex());
@@ -132,8 +135,12 @@ void QueryTab::loadSettings()
     refill(m_ui->SearchTypel, searchTypes);
     refill(m_ui->WeightTypel, weightTypes);
     // The search again shows the new columns and sums, on pages of the size it was made with.
-    if (listChanged && m_ui->ListView1->topLevelItemCount() > 0 && !busy()) {
-        search(m_filter, pageSizeOf(m_ui->Edit7->text()));
+    if (listChanged && m_ui->ListView1->topLevelItemCount() > 0) {
+        if (busy()) {
+            m_pendingSearchPageSize = pageSizeOf(m_ui->Edit7->text());
+        } else {
+            search(m_filter, pageSizeOf(m_ui->Edit7->text()));
+        }
     }
     m_pageSize = options.pageSize;
     m_ui->Edit7->setText(options.pageSize);
@@ -298,6 +305,9 @@ void QueryTab::setBusy(bool busy)
         m_ui->ButtonDown->setEnabled(false);
     } else {
         updatePageButtons();
+        if (m_pendingSearchPageSize) {
+            search(m_filter, *std::exchange(m_pendingSearchPageSize, std::nullopt));
+        }
     }
 }
 
@@ -384,6 +394,16 @@ void QueryTab::ListView1ColumnClick(int column)
     list->addTopLevelItems(items);
 }
 
+bool QueryTab::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->ListView1->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        !m_ui->ListView1->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        ListView1DbClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void QueryTab::ListView1DbClick()
 {
     const QTreeWidgetItem* item = m_ui->ListView1->currentItem();
@@ -448,7 +468,7 @@ void QueryTab::ButtonExportPageClick()
         return;
     }
     const bool withSumRow = m_listHasSumRow;
-    runExport(rows.size(),
+    runExport(rows.size(), false,
               [rows, withSumRow](OrderDatabase&, WorkbookWriter& writer,
                                  const WorkbookExport::Progress& progress, const QList<bool>& shown) {
                   return QueryRun::exportPage(rows, withSumRow, shown, writer, progress);
@@ -463,13 +483,14 @@ void QueryTab::ButtonExportClick()
         return;
     }
     const OrderDatabase::TradeFilter filter = m_filter;
-    runExport(total, [filter, total](OrderDatabase& db, WorkbookWriter& writer,
-                                     const WorkbookExport::Progress& progress, const QList<bool>& shown) {
-        return QueryRun::exportAll(db, filter, total, shown, writer, progress);
-    });
+    runExport(total, true,
+              [filter, total](OrderDatabase& db, WorkbookWriter& writer,
+                              const WorkbookExport::Progress& progress, const QList<bool>& shown) {
+                  return QueryRun::exportAll(db, filter, total, shown, writer, progress);
+              });
 }
 
-void QueryTab::runExport(qint64 rows, ExportRows exportRows)
+void QueryTab::runExport(qint64 rows, bool readsTrades, ExportRows exportRows)
 {
     if (busy()) {
         return;
@@ -488,15 +509,12 @@ void QueryTab::runExport(qint64 rows, ExportRows exportRows)
     worker().run(
         [exported, exportRows = std::move(exportRows), path, shown](OrderDatabase& db, const auto& report) {
             std::unique_ptr<WorkbookWriter> writer = makeWorkbookWriter(path);
-            if (!writer) {
-                exported->message = QStringLiteral("导出失败: ") + path;
-                return;
-            }
             *exported = exportRows(db, *writer, report, shown);
         },
         [this, exported](const QString& openError) {
             m_progress->hide();
             m_session.prompter().inform(
                 openError.isEmpty() ? exported->message : QString::fromUtf8(WorkbookExport::kQueryFailed));
-        });
+        },
+        readsTrades);
 }

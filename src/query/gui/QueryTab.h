@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class QueryTab;
@@ -55,6 +56,10 @@ public:
     TDataDetailDlg& detailDialog() const { return *m_detail; }
     TFormProgress& progressWindow() const { return *m_progress; }
 
+protected:
+    // A double-click on the list away from any row still shows the focused row.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ButtonSearchClick();
     void ButtonDownClick();
@@ -82,7 +87,7 @@ private:
     // The rows of an export written by a job on the worker thread, with the shown columns.
     using ExportRows = std::function<QueryRun::Exported(OrderDatabase&, WorkbookWriter&,
                                                         const WorkbookExport::Progress&, const QList<bool>&)>;
-    void runExport(qint64 rows, ExportRows exportRows);
+    void runExport(qint64 rows, bool readsTrades, ExportRows exportRows);
 
     std::unique_ptr<Ui::QueryTab> m_ui;
     StationSession& m_session;
@@ -90,13 +95,17 @@ private:
     QList<bool> m_shown;
     QString m_pageSize;
     bool m_settingsLoaded = false;
+    // A search again asked for by a settings change while other work ran: its page size.
+    std::optional<int> m_pendingSearchPageSize;
     // The last search: its condition, where its pages stand and whether the list ends in a sum row.
     OrderDatabase::TradeFilter m_filter;
     QueryPaging m_paging;
     bool m_listHasSumRow = false;
     ListSort::Directions m_directions;
     std::unique_ptr<QueryWorker> m_worker;
-    TDataDetailDlg* m_detail;
+    // A window of its own, not a child: its edit boxes Edit0 … Edit22 would be found in place of
+    // the main window's boxes of the same names.
+    std::unique_ptr<TDataDetailDlg> m_detail;
     TFormProgress* m_progress;
     std::function<QString()> m_chooseFile;
 };
