@@ -1,5 +1,5 @@
-// Exports of the list page and of a whole search: title rows, sheets of 65000 trades, serial
-// numbers, the sum row, the progress steps and the messages.
+// Exports of the list page and of a whole search into a recording workbook: title rows, hidden
+// columns, the sum rows, the progress steps, the messages and the failures.
 #include "QueryShop.h"
 #include "RecordingWorkbook.h"
 
@@ -93,41 +93,6 @@ private slots:
         QCOMPARE(rows.last().at(postageCell).text, QStringLiteral("75"));
         // A step of 5 rows over 51 rows.
         QCOMPARE(steps, (QList<qint64>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50}));
-    }
-
-    void fullExportOverTwoSheets()
-    {
-        QueryShop shop;
-        shop.addMany(1, 65001);
-        // Shipped after the search: not part of it.
-        shop.addMany(70000, 3);
-        const OrderDatabase::TradeFilter filter = mayFirst(shop);
-        RecordingWorkbook book;
-        QList<qint64> steps;
-        const QueryRun::Exported exported = QueryRun::exportAll(
-            shop.db, filter, 65001, allShown(), book, [&steps](qint64 written) { steps << written; });
-        QVERIFY2(exported.ok, qPrintable(exported.message));
-        QCOMPARE(exported.message, QStringLiteral("共导出65001条记录!"));
-        QCOMPARE(book.sheets.size(), 2);
-        const QList<RecordingWorkbook::Row>& first = book.sheets.at(0);
-        const QList<RecordingWorkbook::Row>& second = book.sheets.at(1);
-        QCOMPARE(first.size(), 65001);
-        QCOMPARE(first.at(65000).at(0).text, QStringLiteral("65000"));
-        QCOMPARE(first.at(65000).at(1).text, QStringLiteral("65000"));
-        QCOMPARE(RecordingWorkbook::texts(second.at(0)), RecordingWorkbook::texts(first.at(0)));
-        QCOMPARE(second.size(), 3);
-        QCOMPARE(second.at(1).at(0).text, QStringLiteral("1"));
-        QCOMPARE(second.at(1).at(1).text, QStringLiteral("65001"));
-        // The sum row: numbers under their columns.
-        const RecordingWorkbook::Row& sums = second.at(2);
-        QCOMPARE(sums.at(0).text, QStringLiteral("合计"));
-        QCOMPARE(sums.size(), 21);
-        QCOMPARE(sums.at(20).text, QStringLiteral("97501.5"));
-        QVERIFY(!sums.at(20).isText);
-        QCOMPARE(sums.at(19).text, QStringLiteral("6500100"));
-        QVERIFY(sums.at(1).text.isEmpty());
-        QCOMPARE(steps.size(), 10);
-        QCOMPARE(steps.last(), 65000);
     }
 
     void fullExportDifferenceIsWholeGrams()
