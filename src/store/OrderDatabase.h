@@ -166,6 +166,38 @@ public:
     bool setGoodsWeight(const QString& goodsId, double grams);
     bool goodsWeight(const QString& goodsId, std::optional<QString>* weight);
 
+    // --- Query tab: search, paging and export of shipped trades (OrderDatabaseQuery.cpp) ---
+
+    // The filters of one search: fragments " and …" with a "?" for each value, appended to the
+    // fixed joins of the trade, customer, shop and logistics tables.
+    struct TradeFilter
+    {
+        QString sql;
+        QVariantList values;
+    };
+    // One found trade: the 21 fields of the result list's columns 1 to 22 without the weight
+    // difference (TradeID … Tel), as text, and the three numbers the sums are taken of.
+    struct FoundTrade
+    {
+        QStringList fields;
+        double goodsWeight = 0;
+        double packagedWeight = 0;
+        double postage = 0;
+    };
+    // A like pattern finding the text literally in this dialect: "%", "_", the escape character
+    // "\" and on SQL Server "[" match only themselves. Used with " escape '\\'".
+    static QString literalLikePattern(Dialect dialect, const QString& value);
+    bool countTrades(const TradeFilter& filter, qint64* total);
+    // pageSize trades in TradeID order after the first offset ones. total, the count of the filter,
+    // lets the embedded file choose between walking the trades in order and sorting those found.
+    bool tradePage(const TradeFilter& filter, int pageSize, qint64 offset, qint64 total,
+                   QList<FoundTrade>* trades);
+    // Every trade of the filter in TradeID order, handed to take one by one; take returns false to
+    // stop early. total, the count of the filter, chooses the embedded file's way as for a page.
+    // False (and lastError) when the statement failed.
+    bool eachTrade(const TradeFilter& filter, qint64 total,
+                   const std::function<bool(const FoundTrade&)>& take);
+
     // A forward-only query with the values bound in order; nullopt (and lastError) when it fails.
     std::optional<QSqlQuery> select(const QString& sql, const QVariantList& values = {});
     // A statement without rows; false (and lastError) when it fails.
@@ -183,6 +215,8 @@ public:
 
 private:
     QStringList firstColumn(const QString& sql);
+    void useLargeReadCache();
+    qint64 lastTradeId();
     GuardedWrite guardedUpdate(const QString& sql, const QVariantList& values);
     ProcedureResult runProcedureBatch(const QString& batch, const QVariantList& values);
     void noteFailure(const QString& error);

@@ -376,6 +376,11 @@ bool StationSettings::storeWeighOnly(bool checked, QString* error)
     return update(QStringLiteral("check6 = ?"), {checked ? 1 : 0}, error);
 }
 
+bool StationSettings::storeFuzzy(bool checked, QString* error)
+{
+    return update(QStringLiteral("Chkfuzzy = ?"), {checked ? 1 : 0}, error);
+}
+
 bool StationSettings::storeRemembered(Staff which, bool checked, const QString& value, QString* error)
 {
     const StaffColumns columns = columnsOf(which);

@@ -129,6 +129,8 @@ public:
 
     bool storeSummary(bool checked, QString* error);
     bool storeWeighOnly(bool checked, QString* error);
+    // The query tab's "模糊查询".
+    bool storeFuzzy(bool checked, QString* error);
     // The remember box's tick and the pick-list's current text, stored on unticking too.
     bool storeRemembered(Staff which, bool checked, const QString& value, QString* error);
     // The login preset of the login window.
