@@ -4,6 +4,7 @@
 
 #include "base/Prompter.h"
 #include "base/ReportSink.h"
+#include "postage/PostageExplanation.h"
 #include "postage/PostageText.h"
 
 QString noPostageRuleText()
@@ -49,6 +50,7 @@ PostageCharge CalculatePostage(PostageRuleFinder& finder, const PostageTrade& tr
         return charge;
     }
     charge.fee = *fee;
+    charge.explanation = explainPostage(trade, weight, match).text();
     return charge;
 }
 

@@ -59,13 +59,18 @@ QString withFinalSeparator(const QString& text)
 
 bool addressMatches(const QString& keywordList, const QString& address)
 {
+    return !matchedKeyword(keywordList, address).isEmpty();
+}
+
+QString matchedKeyword(const QString& keywordList, const QString& address)
+{
     const QStringList keywords = listElements(keywordList);
     for (const QString& keyword : keywords) {
         if (!keyword.isEmpty() && address.contains(keyword, Qt::CaseSensitive)) {
-            return true;
+            return keyword;
         }
     }
-    return false;
+    return QString();
 }
 
 QString escapeLike(const QString& value)
