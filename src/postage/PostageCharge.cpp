@@ -4,7 +4,6 @@
 
 #include "base/Prompter.h"
 #include "base/ReportSink.h"
-#include "postage/PostageExplanation.h"
 #include "postage/PostageText.h"
 
 QString noPostageRuleText()
@@ -50,7 +49,7 @@ PostageCharge CalculatePostage(PostageRuleFinder& finder, const PostageTrade& tr
         return charge;
     }
     charge.fee = *fee;
-    charge.explanation = explainPostage(trade, weight, match).text();
+    charge.explanation = PostageExplanation(trade, weight, match);
     return charge;
 }
 

@@ -2,6 +2,8 @@
 
 #include "postage/PostageText.h"
 
+#include <QStringBuilder>
+
 namespace {
 
 struct Level
@@ -35,20 +37,35 @@ QString tableName(const QString& table)
 
 QString quoted(const QString& text)
 {
-    return QStringLiteral("“") + text + QStringLiteral("”");
+    return u"“" % text % u"”";
 }
 
 // A key compared by containment: an empty key is found in every listed name.
 QString containsTest(const QString& what, const QString& key)
 {
-    return key.isEmpty() ? what + QStringLiteral("不限") : what + QStringLiteral("含") + quoted(key);
+    if (key.isEmpty()) {
+        return what % u"不限";
+    }
+    return what % u"含" % quoted(key);
 }
 
 } // namespace
 
+PostageExplanation::PostageExplanation(const PostageTrade& trade, qint64 weight,
+                                       const PostageRuleMatch& match)
+    : m_trade(trade)
+    , m_weight(weight)
+    , m_match(match)
+{
+}
+
 QString PostageExplanation::text() const
 {
-    return QStringList{rule, region, bracket, arithmetic}.join(QLatin1Char('\n'));
+    if (!isValid()) {
+        return QString();
+    }
+    return rule() % QLatin1Char('\n') % region() % QLatin1Char('\n') % bracket() % QLatin1Char('\n') %
+           arithmetic();
 }
 
 QString postageArithmetic(qint64 weight, qint64 beginChargeWeight, double beginChargeFee, qint64 detaWeight,
@@ -60,61 +77,67 @@ QString postageArithmetic(qint64 weight, qint64 beginChargeWeight, double beginC
         return QString();
     }
     QString text =
-        QStringLiteral("首重%1克%2元").arg(beginChargeWeight).arg(PostageText::number(beginChargeFee));
+        u"首重" % QString::number(beginChargeWeight) % u"克" % PostageText::number(beginChargeFee) % u"元";
     if (!(weight > 0 && weight <= beginChargeWeight)) {
         // Recovered from the fee's own rule: one step fee per started step beyond the first weight.
         const qint64 beyond = weight - beginChargeWeight;
         const qint64 steps = beyond / detaWeight + (beyond % detaWeight > 0 ? 1 : 0);
-        text +=
-            QStringLiteral(" + %1×续重%2克%3元").arg(steps).arg(detaWeight).arg(PostageText::number(detaFee));
+        text += u" + " % QString::number(steps) % u"×续重" % QString::number(detaWeight) % u"克" %
+                PostageText::number(detaFee) % u"元";
     }
-    return text + QStringLiteral(" = %1元").arg(PostageText::number(*fee));
+    return text % u" = " % PostageText::number(*fee) % u"元";
 }
 
-PostageExplanation explainPostage(const PostageTrade& trade, qint64 weight, const PostageRuleMatch& match)
+QString PostageExplanation::rule() const
 {
-    PostageExplanation explanation;
-    const Level level = levelOf(match.table, match.typle);
-    QStringList parts{QStringLiteral("省")};
+    const Level level = levelOf(m_match.table, m_match.typle);
+    QString parts = QStringLiteral("省");
     if (level.city) {
-        parts.append(QStringLiteral("市"));
+        parts += u"+市";
     }
     if (level.town) {
-        parts.append(QStringLiteral("县"));
+        parts += u"+县";
     }
-    if (match.table == QLatin1String("rule1")) {
-        parts.append(QStringLiteral("地址"));
+    if (m_match.table == QLatin1String("rule1")) {
+        parts += u"+地址";
     }
-    explanation.rule = QStringLiteral("%1 第%2步(%3) 规则号%4")
-                           .arg(tableName(match.table))
-                           .arg(match.step)
-                           .arg(parts.join(QLatin1Char('+')), match.ruleIndex);
+    return tableName(m_match.table) % u" 第" % QString::number(m_match.step) % u"步(" % parts % u") 规则号" %
+           m_match.ruleIndex;
+}
 
-    const QString province = PostageText::provinceKey(trade.province);
-    QStringList region;
-    if (match.table == QLatin1String("rule")) {
-        region.append(province.isEmpty()
-                          ? QStringLiteral("省份不限")
-                          : QStringLiteral("省份以") + quoted(province) + QStringLiteral("开头"));
+QString PostageExplanation::region() const
+{
+    const Level level = levelOf(m_match.table, m_match.typle);
+    const QString province = PostageText::provinceKey(m_trade.province);
+    QString region;
+    if (m_match.table == QLatin1String("rule")) {
+        region =
+            province.isEmpty() ? QStringLiteral("省份不限") : QString(u"省份以" % quoted(province) % u"开头");
     } else {
-        region.append(containsTest(QStringLiteral("省份"), province));
+        region = containsTest(QStringLiteral("省份"), province);
     }
     if (level.city) {
-        region.append(containsTest(QStringLiteral("市"), PostageText::withoutLastCharacter(trade.city)));
+        region += QLatin1Char(' ') %
+                  containsTest(QStringLiteral("市"), PostageText::withoutLastCharacter(m_trade.city));
     }
     if (level.town) {
-        region.append(containsTest(QStringLiteral("县/区"), PostageText::withoutLastCharacter(trade.town)));
+        region += QLatin1Char(' ') %
+                  containsTest(QStringLiteral("县/区"), PostageText::withoutLastCharacter(m_trade.town));
     }
-    if (!match.keyword.isEmpty()) {
-        region.append(QStringLiteral("地址关键字") + quoted(match.keyword));
+    if (!m_match.keyword.isEmpty()) {
+        region += u" 地址关键字" % quoted(m_match.keyword);
     }
-    explanation.region = region.join(QLatin1Char(' '));
+    return region;
+}
 
-    explanation.bracket =
-        QStringLiteral("重量%1克 在区间%2~%3克")
-            .arg(weight)
-            .arg(PostageText::number(match.startWeight), PostageText::number(match.endWeight));
-    explanation.arithmetic = postageArithmetic(weight, match.beginChargeWeight, match.beginChargeFee,
-                                               match.detaWeight, match.detaFee);
-    return explanation;
+QString PostageExplanation::bracket() const
+{
+    return u"重量" % QString::number(m_weight) % u"克 在区间" % PostageText::number(m_match.startWeight) %
+           u"~" % PostageText::number(m_match.endWeight) % u"克";
+}
+
+QString PostageExplanation::arithmetic() const
+{
+    return postageArithmetic(m_weight, m_match.beginChargeWeight, m_match.beginChargeFee, m_match.detaWeight,
+                             m_match.detaFee);
 }

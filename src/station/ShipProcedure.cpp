@@ -352,7 +352,7 @@ std::optional<ShipOutcome> ShipProcedure::price(const Trade& trade)
         return inform(QString::fromUtf8(Texts::kPostageError));
     }
     m_postage = *fee;
-    m_view.setPostageExplanation(explainPostage(destination, m_weight, match).text());
+    m_view.setPostageExplanation(PostageExplanation(destination, m_weight, match).text());
 
     // Within the first weight a parcel is overweight only above the smallest first weight of its
     // rules; beyond it, the warning stands whenever it is switched on.

@@ -112,7 +112,7 @@ int main(int argc, char* argv[])
     }
     out << QStringLiteral("邮资: ") << PostageText::number(*fee) << Qt::endl;
     if (parser.isSet(explain)) {
-        out << explainPostage(trade, grams, match).text() << Qt::endl;
+        out << PostageExplanation(trade, grams, match).text() << Qt::endl;
         return Found;
     }
     out << QStringLiteral("规则: %1 第%2步 RuleIndex %3")

@@ -167,7 +167,7 @@ void TPostageRuleDlg::BtnTestParcelClick()
         m_ui->LabelTestResult->setText(noPostageRuleMessage(trade, PostageText::number(grams / 1000.0)));
         return;
     }
-    QString text = explainPostage(trade, grams, match).text();
+    QString text = PostageExplanation(trade, grams, match).text();
     const QString shownTable = PostageStyle::table(PostageStyle::fromName(m_ui->EditSndTyple->text()));
     if (match.table == shownTable) {
         for (int i = 0; i < m_rules.size(); ++i) {
