@@ -90,9 +90,9 @@ QString escapeLike(const QString& value)
 
 QString number(double value)
 {
-    // Whole yuan and grams are the common case, and far cheaper to write as integers; -0 and
-    // numbers of 15 digits or more keep the general form.
-    if (value == std::trunc(value) && std::fabs(value) < 1e14 && !(value == 0 && std::signbit(value))) {
+    // Whole yuan and grams are the common case, and far cheaper to write as integers; numbers of 15
+    // digits or more keep the general form.
+    if (value == std::trunc(value) && std::fabs(value) < 1e14) {
         return QString::number(static_cast<qint64>(value));
     }
     return QString::number(value, 'g', 15);

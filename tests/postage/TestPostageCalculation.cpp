@@ -74,6 +74,8 @@ private slots:
     void init();
 
     void searchKeys();
+    void numbers_data();
+    void numbers();
 
     void search_data();
     void search();
@@ -109,6 +111,30 @@ void TestPostageCalculation::searchKeys()
     QCOMPARE(PostageText::withoutLastCharacter("津"), QString());
     QCOMPARE(PostageText::withoutLastCharacter(""), QString());
     QCOMPARE(PostageText::withoutLastCharacter("a\U00020000"), QStringLiteral("a"));
+}
+
+void TestPostageCalculation::numbers_data()
+{
+    // Money and weights as the log lines and explanations write them: whole numbers take a quicker
+    // path that must write what the general form writes.
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 30000.0 << "30000";
+    QTest::newRow("negative whole") << -7.0 << "-7";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("decimals") << 10.4 << "10.4";
+    QTest::newRow("fifteen digits") << 123456789012345.0 << "123456789012345";
+    QTest::newRow("beyond fifteen digits") << 1e16 << "1e+16";
+    QTest::newRow("binary remainder") << 0.1 + 0.2 << "0.3";
+}
+
+void TestPostageCalculation::numbers()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(PostageText::number(value), text);
+    QCOMPARE(PostageText::number(value), QString::number(value, 'g', 15));
 }
 
 void TestPostageCalculation::search_data()
