@@ -240,9 +240,11 @@ void stableMark(int parcels)
                     std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch()).count();
                 timespec at{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
                 clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+                // Taken before the write: the reader may see the byte before this thread runs on.
+                const auto written = Clock::now();
                 line.write(QByteArrayView(&byte, 1));
                 if (byte == '\r') {
-                    ends[f] = Clock::now();
+                    ends[f] = written;
                 }
             }
         }
