@@ -291,9 +291,13 @@ bool PostageRuleFinder::find(const PostageTrade& trade, int weight, PostageRuleM
             return fail(error, search->lastError().text());
         }
         const SearchStep* matched = nullptr;
+        QString keyword;
         while (!matched && search->next()) {
-            if (head.address && !PostageText::addressMatches(search->value(8).toString(), trade.adr)) {
-                continue;
+            if (head.address) {
+                keyword = PostageText::matchedKeyword(search->value(8).toString(), trade.adr);
+                if (keyword.isEmpty()) {
+                    continue;
+                }
             }
             const int typle = search->value(7).toInt();
             for (int s = first; s < last; ++s) {
@@ -311,6 +315,8 @@ bool PostageRuleFinder::find(const PostageTrade& trade, int weight, PostageRuleM
         if (!readPrices(*search, *matched, match, error)) {
             return false;
         }
+        match->typle = matched->typle;
+        match->keyword = keyword;
 
         const Condition smallestCondition = companion(*matched, trade.name, keys);
         QSqlQuery* smallest = prepared(QStringLiteral("select BeginChargeWeight from ") +

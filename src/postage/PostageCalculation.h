@@ -28,6 +28,11 @@ struct PostageRuleMatch
     int step = 0;
     QString table;
     QString ruleIndex;
+    // The level code of a special rule (rule1: 4 province+city+county … 1 province only; rule2: 3
+    // city and county, 2 county, 1 city); 0 for a normal rule.
+    int typle = 0;
+    // The address keyword of a special-1 rule that the address contains.
+    QString keyword;
     double startWeight = 0;
     double endWeight = 0;
     qint64 beginChargeWeight = 0;

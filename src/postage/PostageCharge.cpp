@@ -49,6 +49,7 @@ PostageCharge CalculatePostage(PostageRuleFinder& finder, const PostageTrade& tr
         return charge;
     }
     charge.fee = *fee;
+    charge.explanation = PostageExplanation(trade, weight, match);
     return charge;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "postage/PostageCalculation.h"
+#include "postage/PostageExplanation.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -27,6 +28,8 @@ struct PostageCharge
     double fee = -1;
     // The text for the postage box: noPostageRuleText() when no rule covers the trade, else empty.
     QString postageBoxText;
+    // What priced the parcel; not valid without a fee.
+    PostageExplanation explanation;
 };
 
 // Prices a parcel of weight grams for the trade. No rule: the no-rule report. Any error on the

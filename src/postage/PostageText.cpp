@@ -1,5 +1,7 @@
 #include "postage/PostageText.h"
 
+#include <cmath>
+
 namespace PostageText {
 
 namespace {
@@ -59,13 +61,18 @@ QString withFinalSeparator(const QString& text)
 
 bool addressMatches(const QString& keywordList, const QString& address)
 {
+    return !matchedKeyword(keywordList, address).isEmpty();
+}
+
+QString matchedKeyword(const QString& keywordList, const QString& address)
+{
     const QStringList keywords = listElements(keywordList);
     for (const QString& keyword : keywords) {
         if (!keyword.isEmpty() && address.contains(keyword, Qt::CaseSensitive)) {
-            return true;
+            return keyword;
         }
     }
-    return false;
+    return QString();
 }
 
 QString escapeLike(const QString& value)
@@ -83,6 +90,11 @@ QString escapeLike(const QString& value)
 
 QString number(double value)
 {
+    // Whole yuan and grams are the common case, and far cheaper to write as integers; numbers of 15
+    // digits or more keep the general form.
+    if (value == std::trunc(value) && std::fabs(value) < 1e14) {
+        return QString::number(static_cast<qint64>(value));
+    }
     return QString::number(value, 'g', 15);
 }
 

@@ -27,6 +27,9 @@ QString withFinalSeparator(const QString& text);
 // True at the first keyword of the list that occurs in the address. Empty keywords never match.
 bool addressMatches(const QString& keywordList, const QString& address);
 
+// That first keyword; empty when none occurs.
+QString matchedKeyword(const QString& keywordList, const QString& address);
+
 // Escapes "\", "%" and "_" for a like pattern written with escape '\', so a value matches only itself.
 QString escapeLike(const QString& value);
 

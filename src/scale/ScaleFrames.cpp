@@ -113,4 +113,33 @@ std::optional<QByteArray> unescape(const QString& text)
     return out;
 }
 
+QString escape(QByteArrayView bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        switch (c) {
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        default:
+            if (c >= 0x20 && c < 0x7F) {
+                out += QLatin1Char(c);
+            } else {
+                out += QStringLiteral("\\x%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0'));
+            }
+        }
+    }
+    return out;
+}
+
 } // namespace ScaleFrames

@@ -17,4 +17,7 @@ QByteArray frame(int scaleTypeIndex, double weight);
 // Raw bytes written with the escapes \r, \n, \t, \\ and \xHH; nullopt when an escape is broken.
 std::optional<QByteArray> unescape(const QString& text);
 
+// The other way: printable ASCII as it is, everything else as one of those escapes.
+QString escape(QByteArrayView bytes);
+
 } // namespace ScaleFrames

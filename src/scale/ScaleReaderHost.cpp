@@ -3,6 +3,8 @@
 #include "base/Prompter.h"
 #include "scale/TComThread.h"
 
+#include <limits>
+
 namespace {
 constexpr unsigned long EndOfProgramWaitMs = 1000;
 }
@@ -11,6 +13,10 @@ ScaleReaderHost::ScaleReaderHost(Prompter& prompter, QObject* parent)
     : QObject(parent)
     , m_prompter(prompter)
 {
+    m_clock.start();
+    m_stableExpiry.setSingleShot(true);
+    m_stableExpiry.setTimerType(Qt::PreciseTimer);
+    connect(&m_stableExpiry, &QTimer::timeout, this, &ScaleReaderHost::updateStable);
 }
 
 ScaleReaderHost::~ScaleReaderHost()
@@ -33,9 +39,11 @@ bool ScaleReaderHost::start(const ReaderConfig& config)
     m_decoder.setSettings({config.scaleTypeIndex, config.portNumber, config.scaleRange});
     // What the old port left unfinished ends here; the new port's first frame is shown.
     m_decoder.beginStream();
+    m_stability.setRule({300, 3, WeightStability::divisionGramsOf(config.scaleTypeIndex)});
+    updateStable();
     m_reader = std::make_unique<TComThread>(config);
     connect(m_reader.get(), &TComThread::byteReceived, this, &ScaleReaderHost::onByte);
-    connect(m_reader.get(), &TComThread::statusText, this, &ScaleReaderHost::weightText);
+    connect(m_reader.get(), &TComThread::statusText, this, &ScaleReaderHost::onStatus);
     connect(m_reader.get(), &TComThread::failed, this,
             [this](const QString& report) { m_prompter.inform(report); });
     const TComThread::OpenResult result = m_reader->begin();
@@ -70,6 +78,9 @@ void ScaleReaderHost::suspend()
 {
     if (m_reader) {
         m_reader->suspend();
+        // The frames before the typing say nothing of the weight after it.
+        m_stability.reset();
+        updateStable();
     }
 }
 
@@ -93,9 +104,57 @@ bool ScaleReaderHost::isSuspended() const
     return m_reader && m_reader->isSuspended();
 }
 
+void ScaleReaderHost::markParcelShipped()
+{
+    m_watchingEmpty = true;
+    m_lightestSinceMark = std::numeric_limits<double>::infinity();
+}
+
+bool ScaleReaderHost::readBelowSinceMark(double grams) const
+{
+    return !m_watchingEmpty || m_lightestSinceMark < grams;
+}
+
 void ScaleReaderHost::onByte(char byte)
 {
-    if (auto text = m_decoder.decode(byte)) {
-        emit weightText(*text);
+    const qint64 now = m_clock.elapsed();
+    m_history.add(now, byte);
+    emit rawByte(now, byte);
+    const auto text = m_decoder.decode(byte);
+    if (!text) {
+        return;
+    }
+    bool number = false;
+    const double kilograms = text->toDouble(&number);
+    if (number) {
+        m_lightestSinceMark = std::min(m_lightestSinceMark, kilograms * 1000.0);
+    } else if (*text == WeightDecoder::negativeText()) {
+        m_lightestSinceMark = -std::numeric_limits<double>::infinity();
+    }
+    m_stability.addFrame(now, *text);
+    // The box shows the weight before its mark: whoever reads a stable mark finds its weight there.
+    emit weightText(*text);
+    updateStable();
+}
+
+void ScaleReaderHost::onStatus(const QString& text)
+{
+    m_stability.reset();
+    emit weightText(text);
+    updateStable();
+}
+
+void ScaleReaderHost::updateStable()
+{
+    const qint64 now = m_clock.elapsed();
+    const bool stable = m_stability.isStableAt(now);
+    if (const auto until = m_stability.stableUntil(now)) {
+        m_stableExpiry.start(static_cast<int>(std::max<qint64>(0, *until - now)));
+    } else {
+        m_stableExpiry.stop();
+    }
+    if (stable != m_stable) {
+        m_stable = stable;
+        emit stableChanged(stable);
     }
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "scale/ReaderConfig.h"
+#include "scale/ScaleRecording.h"
 #include "scale/WeightDecoder.h"
+#include "scale/WeightStability.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -44,13 +48,40 @@ public:
     bool isSuspended() const;
     const WeightDecoder& decoder() const { return m_decoder; }
 
+    // Whether the weight shown has settled (WeightStability over the frames as they arrive).
+    bool isStable() const { return m_stable; }
+
+    // The empty-scale watch: from markParcelShipped() on, the lightest reading of the scale. A
+    // negative-weight frame counts as lighter than anything. Without a mark every test passes.
+    void markParcelShipped();
+    // True when there is no mark, or the scale has read less than `grams` since it.
+    bool readBelowSinceMark(double grams) const;
+
+    // The raw bytes of the last ten minutes, with their arrival times on clockMs().
+    const RawByteHistory& history() const { return m_history; }
+    qint64 clockMs() const { return m_clock.elapsed(); }
+
 signals:
     void weightText(const QString& text);
+    void stableChanged(bool stable);
+    // Every byte the reader hands over, at its arrival on clockMs().
+    void rawByte(qint64 ms, char byte);
 
 private:
     void onByte(char byte);
+    void onStatus(const QString& text);
+    // The stable mark after a frame, a status or the passing of time.
+    void updateStable();
 
     Prompter& m_prompter;
     WeightDecoder m_decoder;
     std::unique_ptr<TComThread> m_reader;
+    QElapsedTimer m_clock;
+    RawByteHistory m_history;
+    WeightStability m_stability;
+    bool m_stable = false;
+    // Fires when the frames so far stop making the weight stable (a scale gone silent).
+    QTimer m_stableExpiry;
+    bool m_watchingEmpty = false;
+    double m_lightestSinceMark = 0;
 };

@@ -123,6 +123,7 @@ std::optional<ShipOutcome> AdditionalWaybill::attemptShip()
             m_view.setPostageText(charge.postageBoxText);
         }
         fee = charge.fee;
+        m_view.setPostageExplanation(charge.explanation.text());
     }
     if (fee <= 0) {
         return fail(head() + QStringLiteral("邮资计算错误!"));

@@ -19,6 +19,7 @@ public:
     QString weight;
     QString scan;
     QString postage;
+    QString postageExplanation;
     bool tradeNumber = false;
     bool summary = false;
     bool weighOnly = false;
@@ -44,6 +45,7 @@ public:
     QString scanText() const override { return scan; }
     QString postageText() const override { return postage; }
     void setPostageText(const QString& text) override { postage = text; }
+    void setPostageExplanation(const QString& text) override { postageExplanation = text; }
 
     bool tradeNumberChecked() const override { return tradeNumber; }
     bool summaryChecked() const override { return summary; }

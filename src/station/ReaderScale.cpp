@@ -3,6 +3,9 @@
 #include "scale/ScaleReaderHost.h"
 #include "scale/ScaleSettingsApply.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 ReaderScale::ReaderScale(const ScaleState& state, ScaleReaderHost& reader)
     : m_state(state)
     , m_reader(reader)
@@ -27,4 +30,40 @@ void ReaderScale::suspendReader()
 void ReaderScale::resumeReader()
 {
     m_reader.resume();
+}
+
+bool ReaderScale::isStable() const
+{
+    return m_reader.isStable();
+}
+
+bool ReaderScale::waitForStable(int ms)
+{
+    if (m_reader.isStable()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    // A coarse timer may end a 2 s wait 100 ms early.
+    limit.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&m_reader, &ScaleReaderHost::stableChanged, &loop, [&loop](bool stable) {
+        if (stable) {
+            loop.quit();
+        }
+    });
+    limit.start(ms);
+    loop.exec();
+    return m_reader.isStable();
+}
+
+void ReaderScale::markParcelShipped()
+{
+    m_reader.markParcelShipped();
+}
+
+bool ReaderScale::readBelowSinceMark(double grams) const
+{
+    return m_reader.readBelowSinceMark(grams);
 }

@@ -16,6 +16,10 @@ public:
     double scaleRange() const override;
     void suspendReader() override;
     void resumeReader() override;
+    bool isStable() const override;
+    bool waitForStable(int ms) override;
+    void markParcelShipped() override;
+    bool readBelowSinceMark(double grams) const override;
 
 private:
     const ScaleState& m_state;

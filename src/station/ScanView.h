@@ -22,6 +22,9 @@ public:
     virtual QString scanText() const = 0;
     virtual QString postageText() const = 0;
     virtual void setPostageText(const QString& text) = 0;
+    // What priced the parcel of this run (empty: nothing was priced by rule), for whoever can show
+    // it beside the postage and the run's log line. A view without room for it ignores it.
+    virtual void setPostageExplanation(const QString& /*text*/) {}
 
     // chkTradeNo, CheckBox4, CheckBox6, CheckBox2, CheckBox1.
     virtual bool tradeNumberChecked() const = 0;

@@ -10,6 +10,8 @@ enum class ShipOutcome
     Refused,     // not shipped for any other reason
     NotFound,    // no trade has this number
     WeighedOnly, // weighed and checked, shipping is switched off
+    Unstable,    // not shipped: the weight did not settle
+    ParcelOn,    // not shipped: the scale was not emptied since the last parcel
 };
 
 inline bool wasShipped(ShipOutcome outcome)

@@ -9,6 +9,7 @@
 #include "base/Transaction.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
+#include "postage/PostageExplanation.h"
 #include "station/AdditionalWaybill.h"
 #include "station/ScanText.h"
 #include "station/ScanView.h"
@@ -28,6 +29,8 @@ namespace {
 
 const char kReadyToShip[] = "1";
 constexpr int kShippableStatus = 5;
+// How long Enter on a swinging parcel waits for it to settle.
+constexpr int kStableWaitMs = 2000;
 
 qint32 truncatedGrams(double grams)
 {
@@ -118,13 +121,21 @@ QString ShipProcedure::weights() const
 
 ShipOutcome ShipProcedure::run()
 {
-    m_services.sink.trimLog();
-    m_view.selectScanBox();
-    m_view.clearTradeDisplays();
-    // A scanner's prefix or suffix, or a byte-order mark from a pasted list, is no part of the number.
-    m_scan = ScanText::cleaned(m_view.scanText());
+    const ShipOutcome outcome = steps();
+    // Additional waybills go through here too: each is a parcel taken from the scale.
+    if (wasShipped(outcome) && m_services.scale && !typedWeight()) {
+        m_services.scale->markParcelShipped();
+    }
+    return outcome;
+}
 
-    // The weight.
+bool ShipProcedure::typedWeight() const
+{
+    return m_services.scaleTypeIndex == kManualScaleTypeIndex || m_view.manualWeightChecked();
+}
+
+std::optional<ShipOutcome> ShipProcedure::takeWeight()
+{
     const QString weightBox = m_view.weightText();
     if (weightBox.isEmpty()) {
         return fail(ShipText::head(weightBox) + QStringLiteral("重量值错误!"));
@@ -145,7 +156,41 @@ ShipOutcome ShipProcedure::run()
         return inform(QStringLiteral("超过电子秤量程!"));
     }
     m_weight = *weight;
+    return std::nullopt;
+}
 
+std::optional<ShipOutcome> ShipProcedure::guardWeight()
+{
+    StationScale* scale = m_services.scale;
+    if (!scale || typedWeight()) {
+        return std::nullopt;
+    }
+    // The same parcel must not be booked again for the next waybill.
+    if (m_settings.emptyScaleGate && !scale->readBelowSinceMark(m_settings.emptyScaleGrams)) {
+        return fail(ShipText::head(m_scan) + QStringLiteral("请先取下上一个包裹!"), ShipOutcome::ParcelOn);
+    }
+    if (m_settings.stableShip && !scale->isStable()) {
+        if (!scale->waitForStable(kStableWaitMs)) {
+            return fail(ShipText::head(m_scan) + QStringLiteral("重量不稳定,请稍候重新扫描!"),
+                        ShipOutcome::Unstable);
+        }
+        // The settled weight is the one shipped.
+        return takeWeight();
+    }
+    return std::nullopt;
+}
+
+ShipOutcome ShipProcedure::steps()
+{
+    m_services.sink.trimLog();
+    m_view.selectScanBox();
+    m_view.clearTradeDisplays();
+    // A scanner's prefix or suffix, or a byte-order mark from a pasted list, is no part of the number.
+    m_scan = ScanText::cleaned(m_view.scanText());
+
+    if (const auto stop = takeWeight()) {
+        return *stop;
+    }
     if (m_scan.isEmpty()) {
         return fail(ShipText::head(m_scan) + QStringLiteral("请输入单号!"));
     }
@@ -153,6 +198,9 @@ ShipOutcome ShipProcedure::run()
     // check or record the wrong staff.
     if (!m_services.settings.read(&m_settings, nullptr)) {
         return inform(QString::fromUtf8(Texts::kConfigAccessFailed));
+    }
+    if (const auto stop = guardWeight()) {
+        return *stop;
     }
     QString error;
     if (!m_services.orderDb.reopenIfLost(&error)) {
@@ -304,6 +352,7 @@ std::optional<ShipOutcome> ShipProcedure::price(const Trade& trade)
         return inform(QString::fromUtf8(Texts::kPostageError));
     }
     m_postage = *fee;
+    m_view.setPostageExplanation(PostageExplanation(destination, m_weight, match).text());
 
     // Within the first weight a parcel is overweight only above the smallest first weight of its
     // rules; beyond it, the warning stands whenever it is switched on.

@@ -30,6 +30,13 @@ public:
 private:
     using Trade = OrderDatabase::StationTrade;
 
+    ShipOutcome steps();
+    // Steps 4 and 5: W from the weight box, or how the run stops.
+    std::optional<ShipOutcome> takeWeight();
+    // The weight guards of the options: the scale emptied since the last parcel, a settled weight.
+    std::optional<ShipOutcome> guardWeight();
+    // A weight typed by hand, never read from the scale.
+    bool typedWeight() const;
     ShipOutcome fail(const QString& line, ShipOutcome outcome = ShipOutcome::Refused);
     ShipOutcome inform(const QString& text);
     ShipOutcome finish(ShipOutcome outcome);

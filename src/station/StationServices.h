@@ -7,6 +7,7 @@ class OrderDatabase;
 class Prompter;
 class ReportSink;
 class SoundPlayer;
+class StationScale;
 class StationSettings;
 
 // Everything a ship run works with besides the scan tab's boxes.
@@ -21,4 +22,7 @@ struct StationServices
     QString operatorName;    // the logged-in user, recorded in the trades
     int scaleTypeIndex = -1; // kManualScaleTypeIndex: typed weights
     double scaleRange = 0;   // kilograms
+    // The reader's scale, for its stable mark and empty-scale watch; nullptr where weights can
+    // only be typed.
+    StationScale* scale = nullptr;
 };

@@ -70,3 +70,20 @@ bool LoginDbUpgrades::addBaudRates(QSqlDatabase& db)
                << QStringLiteral("update ScaleTypel set BaudRate = '1200' where ScaleName = 'VarnikA1'");
     return runInTransaction(db, statements);
 }
+
+bool LoginDbUpgrades::addWeightGuardColumns(QSqlDatabase& db)
+{
+    QSqlQuery columns(db);
+    if (!columns.exec(QStringLiteral("select name from pragma_table_info('Initialization')"))) {
+        return false;
+    }
+    bool hasTable = false;
+    while (columns.next()) {
+        hasTable = true;
+        if (columns.value(0).toString().compare(QLatin1String("ChkStableShip"), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    columns.finish();
+    return !hasTable || runInTransaction(db, StationSettingsSchema::weightGuardColumnsUpgrade());
+}

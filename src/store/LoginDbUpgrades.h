@@ -14,4 +14,8 @@ bool addMultiWaybillColumns(QSqlDatabase& db);
 // stored) gains BaudRate on ScaleTypel and the Version table (2013070101).
 bool addBaudRates(QSqlDatabase& db);
 
+// At every start, after the file was opened or created: the option table without the weight guard
+// columns gains them (both guards off, 20 g). No option table: nothing changes.
+bool addWeightGuardColumns(QSqlDatabase& db);
+
 } // namespace LoginDbUpgrades

@@ -156,6 +156,11 @@ bool StationSettings::read(Options* options, QString* error) const
     read.fuzzy = nonZero(row, "Chkfuzzy");
     read.pageSize = row.value(QStringLiteral("DefaultPageSize")).toString();
     read.sampling = nonZero(row, "CheckCapacity");
+    read.stableShip = exactlyOne(row, "ChkStableShip");
+    read.emptyScaleGate = exactlyOne(row, "ChkEmptyScale");
+    if (!row.isNull(QStringLiteral("EmptyScaleWeight"))) {
+        read.emptyScaleGrams = number(row, "EmptyScaleWeight");
+    }
     *options = read;
     return true;
 }
@@ -427,6 +432,13 @@ bool StationSettings::storeScale(int portNumber, int scaleTypeId,
     return done;
 }
 
+bool StationSettings::storeWeightGuards(bool stableShip, bool emptyScaleGate, int emptyScaleGrams,
+                                        QString* error)
+{
+    return update(QStringLiteral("ChkStableShip = ?, ChkEmptyScale = ?, EmptyScaleWeight = ?"),
+                  {stableShip ? 1 : 0, emptyScaleGate ? 1 : 0, emptyScaleGrams}, error);
+}
+
 namespace StationSettingsSchema {
 
 bool create(QSqlDatabase& db, int scaleTypeId, QString* error)
@@ -462,6 +474,16 @@ QStringList multiWaybillColumnsUpgrade()
     return {QStringLiteral("alter table Initialization add column MultiPostID int"),
             QStringLiteral("alter table Initialization add column ChkCalcWeightOnce int"),
             QStringLiteral("update Initialization set MultiPostID = 0, ChkCalcWeightOnce = 0 where ID = 1")};
+}
+
+QStringList weightGuardColumnsUpgrade()
+{
+    return {QStringLiteral("alter table Initialization add column ChkStableShip int"),
+            QStringLiteral("alter table Initialization add column ChkEmptyScale int"),
+            QStringLiteral("alter table Initialization add column EmptyScaleWeight int"),
+            QStringLiteral(
+                "update Initialization set ChkStableShip = 0, ChkEmptyScale = 0, EmptyScaleWeight = 20 "
+                "where ID = 1")};
 }
 
 } // namespace StationSettingsSchema

@@ -60,6 +60,12 @@ public:
         bool fuzzy = false;    // query tab "模糊查询"
         QString pageSize;      // rows per page of the query tab, as stored
         bool sampling = false; // goods tab "取样"
+        // "稳定后发货": a scale weight is shipped only once it has settled.
+        bool stableShip = false;
+        // "取下包裹后才能扫描下一单": after a parcel the scale must read below emptyScaleGrams
+        // before the next one ships.
+        bool emptyScaleGate = false;
+        int emptyScaleGrams = 20;
 
         const StaffSetting& staff(Staff which) const;
     };
@@ -139,6 +145,8 @@ public:
     // of work (alsoWrite runs inside it); all or nothing.
     bool storeScale(int portNumber, int scaleTypeId,
                     const std::function<bool(QSqlDatabase&, QString*)>& alsoWrite, QString* error);
+    // "稳定后发货", "取下包裹后才能扫描下一单" and its threshold in grams.
+    bool storeWeightGuards(bool stableShip, bool emptyScaleGate, int emptyScaleGrams, QString* error);
 
     // The rule of the weight alarm, stored as the two rule buttons' states.
     bool storeAlarmMode(AlarmMode mode, QString* error);
@@ -165,5 +173,8 @@ namespace StationSettingsSchema {
 bool create(QSqlDatabase& db, int scaleTypeId, QString* error);
 // The columns of several waybills per trade, added to files of an older layout (both 0).
 QStringList multiWaybillColumnsUpgrade();
+// The columns of the weight guards ("稳定后发货", "取下包裹后才能扫描下一单" and its threshold), added
+// to files without them: both off, 20 g.
+QStringList weightGuardColumnsUpgrade();
 
 } // namespace StationSettingsSchema

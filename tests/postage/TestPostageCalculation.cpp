@@ -4,6 +4,7 @@
 #include "base/ReportSink.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
+#include "postage/PostageExplanation.h"
 #include "postage/PostageText.h"
 
 #include <QTest>
@@ -73,9 +74,13 @@ private slots:
     void init();
 
     void searchKeys();
+    void numbers_data();
+    void numbers();
 
     void search_data();
     void search();
+    void explanation_data();
+    void explanation();
     void smallestFirstWeight();
     void keptFinderReadsRulesAfresh();
     void textInNumberColumns();
@@ -106,6 +111,30 @@ void TestPostageCalculation::searchKeys()
     QCOMPARE(PostageText::withoutLastCharacter("津"), QString());
     QCOMPARE(PostageText::withoutLastCharacter(""), QString());
     QCOMPARE(PostageText::withoutLastCharacter("a\U00020000"), QStringLiteral("a"));
+}
+
+void TestPostageCalculation::numbers_data()
+{
+    // Money and weights as the log lines and explanations write them: whole numbers take a quicker
+    // path that must write what the general form writes.
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 30000.0 << "30000";
+    QTest::newRow("negative whole") << -7.0 << "-7";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("decimals") << 10.4 << "10.4";
+    QTest::newRow("fifteen digits") << 123456789012345.0 << "123456789012345";
+    QTest::newRow("beyond fifteen digits") << 1e16 << "1e+16";
+    QTest::newRow("binary remainder") << 0.1 + 0.2 << "0.3";
+}
+
+void TestPostageCalculation::numbers()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(PostageText::number(value), text);
+    QCOMPARE(PostageText::number(value), QString::number(value, 'g', 15));
 }
 
 void TestPostageCalculation::search_data()
@@ -211,6 +240,78 @@ void TestPostageCalculation::search()
     QCOMPARE(PostageFee(weight, match).value_or(0), fee);
 }
 
+void TestPostageCalculation::explanation_data()
+{
+    QTest::addColumn<QList<RuleRow>>("rules");
+    QTest::addColumn<PostageTrade>("trade");
+    QTest::addColumn<int>("weight");
+    QTest::addColumn<QString>("text");
+    const auto row = [](const char* tag, const QList<RuleRow>& rules, const PostageTrade& destination,
+                        int weight, const QStringList& lines) {
+        QTest::newRow(tag) << rules << destination << weight << lines.join('\n');
+    };
+    // Every step of the search, each with a fee worked out by hand. A rule of the step before
+    // that does not cover the parcel shows the explanation names the row that priced it.
+    row("step 1",
+        {special1("南京;", "江宁;", "C0", "大学城;"),
+         priced(special1("南京;", "江宁;", "C1", "开发区;东山;"), 1000, 9, 1000, 2)},
+        trade(), 3000,
+        {"特殊1规则 第1步(省+市+县+地址) 规则号C1",
+         "省份含“江苏省” 市含“南京” 县/区含“江宁” 地址关键字“东山”", "重量3000克 在区间0~5000克",
+         "首重1000克9元 + 2×续重1000克2元 = 13元"});
+    row("step 2", {priced(special1(no, "江宁;", "C2", "东山;"), 500, 6.5, 300, 1.5)}, trade(), 1200,
+        {"特殊1规则 第2步(省+县+地址) 规则号C2", "省份含“江苏省” 县/区含“江宁” 地址关键字“东山”",
+         "重量1200克 在区间0~5000克", "首重500克6.5元 + 3×续重300克1.5元 = 11元"});
+    row("step 3, within the first weight", {priced(special1("南京;", no, "C3", "街道;"), 1000, 9, 1000, 2)},
+        trade(), 800,
+        {"特殊1规则 第3步(省+市+地址) 规则号C3", "省份含“江苏省” 市含“南京” 地址关键字“街道”",
+         "重量800克 在区间0~5000克", "首重1000克9元 = 9元"});
+    row("step 4, second keyword", {special1(no, no, "C4", "大学;东山;")}, trade(), 1001,
+        {"特殊1规则 第4步(省+地址) 规则号C4", "省份含“江苏省” 地址关键字“东山”", "重量1001克 在区间0~5000克",
+         "首重1000克10元 + 1×续重1000克2元 = 12元"});
+    row("step 5", {priced(special2("南京;", "江宁;", "B5"), 1000, 8, 500, 1.2)}, trade(), 2000,
+        {"特殊2规则 第5步(省+市+县) 规则号B5", "省份含“江苏省” 市含“南京” 县/区含“江宁”",
+         "重量2000克 在区间0~5000克", "首重1000克8元 + 2×续重500克1.2元 = 10.4元"});
+    row("step 6", {special2(no, "江宁;", "B6")}, trade(), 1000,
+        {"特殊2规则 第6步(省+县) 规则号B6", "省份含“江苏省” 县/区含“江宁”", "重量1000克 在区间0~5000克",
+         "首重1000克10元 = 10元"});
+    row("step 7, municipality", {special2("上海;", no, "B7", "上海;")}, trade("上海市", "上海市", "浦东新区"),
+        4999,
+        {"特殊2规则 第7步(省+市) 规则号B7", "省份含“上海” 市含“上海”", "重量4999克 在区间0~5000克",
+         "首重1000克10元 + 4×续重1000克2元 = 18元"});
+    row("step 8",
+        {normal("江苏省", "A7", 0, 1000), priced(normal("江苏省", "A8", 1000, 3000), 1000, 10, 500, 4)},
+        trade("江苏"), 2500,
+        {"普通规则 第8步(省) 规则号A8", "省份以“江苏”开头", "重量2500克 在区间1000~3000克",
+         "首重1000克10元 + 3×续重500克4元 = 22元"});
+    row("step 8, no province", {normal("浙江省", "A")}, trade(""), 5000,
+        {"普通规则 第8步(省) 规则号A", "省份不限", "重量5000克 在区间0~5000克",
+         "首重1000克10元 + 4×续重1000克2元 = 18元"});
+}
+
+void TestPostageCalculation::explanation()
+{
+    QFETCH(QList<RuleRow>, rules);
+    QFETCH(PostageTrade, trade);
+    QFETCH(int, weight);
+    QFETCH(QString, text);
+
+    for (const RuleRow& row : rules) {
+        QVERIFY(m_db->add(row));
+    }
+    PostageRuleMatch match;
+    QString error;
+    QVERIFY2(FindPostageRule(m_db->db(), trade, weight, &match, &error), qPrintable(error));
+    QVERIFY(match.found);
+    QCOMPARE(PostageExplanation(trade, weight, match).text(), text);
+    // The fee the station charges is the one the arithmetic ends with.
+    RecordingSink sink;
+    RecordingPrompter prompter;
+    const PostageCharge charge = CalculatePostage(m_db->db(), trade, weight, QString(), sink, prompter);
+    QCOMPARE(charge.explanation.text(), text);
+    QVERIFY(text.endsWith(" = " + PostageText::number(charge.fee) + "元"));
+}
+
 void TestPostageCalculation::smallestFirstWeight()
 {
     // Keywords do not count for the smallest first weight: C2's row is not the match, but its first
@@ -312,6 +413,7 @@ void TestPostageCalculation::calculate()
     const PostageCharge charge = CalculatePostage(m_db->db(), trade(province), weight,
                                                   QString::number(weight / 1000.0), sink, prompter);
     QCOMPARE(charge.fee, fee);
+    QCOMPARE(charge.explanation.isValid(), fee >= 0);
     QCOMPARE(prompter.messages, message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(charge.postageBoxText, line.isEmpty() ? QString() : QStringLiteral("未设置邮资规则!"));
     QCOMPARE(sink.results.size(), line.isEmpty() ? 0 : 1);

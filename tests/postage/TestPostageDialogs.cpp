@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -85,6 +87,8 @@ private slots:
     void companyAddedThroughAllDialogs();
     void normalRuleListedChangedAndDeleted();
     void specialTwoRuleChangedFromTheList();
+    void testParcelFindsItsRule_data();
+    void testParcelFindsItsRule();
     void stylesTheCompanyHasAreRefused();
     void missingSelectionsAndDeleteAll();
     void closedDatabasesLeaveListsEmpty();
@@ -237,6 +241,59 @@ void TestPostageDialogs::specialTwoRuleChangedFromTheList()
     QVERIFY(m_prompter.questions.isEmpty());
     QCOMPARE(rowText(rules, 0), QStringLiteral("1|特殊2|江苏省;|南京;|江宁;||0~3000克"));
     QCOMPARE(m_db->rows("select Typle, Town from rule2"), QStringList(2, "3|江宁;"));
+}
+
+void TestPostageDialogs::testParcelFindsItsRule_data()
+{
+    QTest::addColumn<QString>("province");
+    QTest::addColumn<QString>("city");
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QString>("selectedCity"); // the City column of the selected rule; empty: none
+    QTest::addColumn<QString>("result");       // a pattern over the text under the parcel
+    const auto row = [](const char* tag, const char* province, const char* city, const char* weight,
+                        const char* selectedCity, const char* result) {
+        QTest::newRow(tag) << QString::fromUtf8(province) << QString::fromUtf8(city)
+                           << QString::fromUtf8(weight) << QString::fromUtf8(selectedCity)
+                           << QString::fromUtf8(result);
+    };
+    row("rule of this list", "江苏省", "苏州市", "1500", "苏州;",
+        "^特殊2规则 第7步\\(省\\+市\\) 规则号\\S+\n省份含“江苏省” 市含“苏州”\n重量1500克 在区间1000~3000克\n"
+        "首重1000克8元 \\+ 1×续重1000克1.5元 = 9.5元$");
+    row("other city of the list", "江苏省", "南京市", "800", "南京;", "首重1000克8元 = 8元$");
+    row("priced by another table", "浙江省", "杭州市", "800", "",
+        "^此包裹不按本列表的规则计费:\n普通规则 第8步");
+    row("no rule", "安徽省", "合肥市", "1500", "", "^未设置顺丰速运1.5KG安徽省地区的邮资规则!$");
+    row("weight not whole grams", "江苏省", "苏州市", "1.5", "", "^重量必须是整数克数$");
+}
+
+void TestPostageDialogs::testParcelFindsItsRule()
+{
+    QFETCH(QString, province);
+    QFETCH(QString, city);
+    QFETCH(QString, weight);
+    QFETCH(QString, selectedCity);
+    QFETCH(QString, result);
+    const QDateTime saved = QDateTime::currentDateTime();
+    QVERIFY(m_db->save(ruleDraft(kExpress, "特殊2", {"江苏省"}, "南京"), saved));
+    QVERIFY(m_db->save(ruleDraft(kExpress, "特殊2", {"江苏省"}, "苏州"), saved.addSecs(1)));
+    QVERIFY(m_db->save(ruleDraft(kExpress, "普通", {"浙江省"}), saved.addSecs(2)));
+    TPostageRuleDlg* rules = m_dialogs.postageRuleDlg;
+    rules->setRuleOwner(kExpress, "特殊2");
+    rules->FillRuleList();
+    rules->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rules));
+    // A selection left from an earlier parcel must not stand for this one.
+    list(rules)->setCurrentItem(list(rules)->topLevelItem(0));
+
+    box(rules, "EditTestProvince")->setText(province);
+    box(rules, "EditTestCity")->setText(city);
+    box(rules, "EditTestWeight")->setText(weight);
+    click(rules, "BtnTestParcel");
+    const QTreeWidgetItem* selected = list(rules)->currentItem();
+    QCOMPARE(selected ? selected->text(3) : QString(), selectedCity);
+    const QString shown = rules->findChild<QLabel*>("LabelTestResult")->text();
+    QVERIFY2(QRegularExpression(result).match(shown).hasMatch(), qPrintable(shown));
+    QVERIFY(m_prompter.messages.isEmpty());
 }
 
 void TestPostageDialogs::stylesTheCompanyHasAreRefused()

@@ -91,6 +91,10 @@ void TestPostageTool::tool_data()
     row("district and keyword, special 1",
         express + "江苏省 --city 南京市 --town 江宁区 --address 经济开发区8号 --weight 2500", 0,
         "^邮资: 7\n规则: rule1 第1步");
+    row("explained",
+        express + "江苏省 --city 南京市 --town 江宁区 --address 经济开发区8号 --weight 2500 --explain", 0,
+        "^邮资: 7\n特殊1规则 第1步\\(省\\+市\\+县\\+地址\\) 规则号\\S+\n省份含“江苏省” 市含“南京” "
+        "县/区含“江宁” 地址关键字“[^”]+”\n重量2500克 在区间\\d+~\\d+克\n首重\\d+克[\\d.]+元.* = 7元\n$");
     row("unknown company", "--express 无此公司 --province 江苏省 --weight 800", 1,
         "^未设置无此公司0.8KG江苏省地区的邮资规则!\n$");
     row("weight missing", express + "江苏省", 2, "缺少参数 --weight");

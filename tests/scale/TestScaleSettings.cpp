@@ -4,6 +4,7 @@
 #include "scale/PseudoTerminal.h"
 #include "scale/ScaleFrames.h"
 #include "scale/ScaleReaderHost.h"
+#include "scale/ScaleRecording.h"
 #include "scale/ScaleSettingsApply.h"
 #include "scale/ScaleView.h"
 #include "scale/gui/TElectronicScaleSetDlg.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -375,6 +377,59 @@ private slots:
         QCOMPARE(s.state.scaleTypeIndex, 0);
         QCOMPARE(s.described(),
                  QStringLiteral("no reader, 0 open, 手动输入重量, scan locked, goods locked, 0 clears"));
+    }
+
+    void recentBytesSaved_data()
+    {
+        QTest::addColumn<QList<qint64>>("arrivals"); // a byte each, '0', '1', …
+        QTest::addColumn<QString>("path");           // empty: the operator cancels
+        QTest::addColumn<QString>("message");        // a prefix; empty: none
+        const QString saved = m_folder.file(QStringLiteral("称重记录.txt"));
+        QTest::newRow("saved") << QList<qint64>{7000, 7001, 7100} << saved
+                               << QStringLiteral("称重记录已保存: ");
+        QTest::newRow("nothing received")
+            << QList<qint64>{} << saved << QStringLiteral("最近十分钟没有收到电子秤的数据!");
+        QTest::newRow("cancelled") << QList<qint64>{7000} << QString() << QString();
+        QTest::newRow("folder missing") << QList<qint64>{7000} << QStringLiteral("/nonexistent/称重记录.txt")
+                                        << QStringLiteral("保存称重记录失败: ");
+    }
+    void recentBytesSaved()
+    {
+        QFETCH(QList<qint64>, arrivals);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        ScaleLoginDb login(nextDb());
+        RecordingPrompter prompter;
+        ScaleState state{1, 0, 9600, 30.0};
+        RawByteHistory history;
+        for (int i = 0; i < arrivals.size(); ++i) {
+            history.add(arrivals.at(i), char('0' + i));
+        }
+        QFile::remove(path);
+        TElectronicScaleSetDlg dialog(login.db(), prompter, state, nullptr, &history);
+        int asked = 0;
+        dialog.setRecordPathChooser([&] {
+            ++asked;
+            return path;
+        });
+        dialog.show();
+        auto* button = dialog.findChild<QPushButton*>(QStringLiteral("BtnSaveRecord"));
+        QVERIFY(button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(asked, arrivals.isEmpty() ? 0 : 1);
+        QCOMPARE(prompter.messages.size(), message.isEmpty() ? 0 : 1);
+        QVERIFY(prompter.messages.value(0).startsWith(message));
+        QList<RecordedChunk> loaded;
+        const bool written = ScaleRecording::load(path, &loaded, nullptr);
+        QCOMPARE(written, message.startsWith(QStringLiteral("称重记录已保存")));
+        if (written) {
+            QCOMPARE(loaded, (QList<RecordedChunk>{{0, "01"}, {100, "2"}}));
+        }
+
+        // Without the reader's bytes there is nothing to save.
+        TElectronicScaleSetDlg plain(login.db(), prompter, state);
+        plain.show();
+        QVERIFY(!plain.findChild<QPushButton*>(QStringLiteral("BtnSaveRecord"))->isVisible());
     }
 };
 

@@ -2,16 +2,21 @@
 #include "StationShop.h"
 
 #include "scale/PseudoTerminal.h"
+#include "scale/ScaleFrames.h"
 #include "station/gui/ScanTab.h"
 #include "store/LocalQuery.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <array>
@@ -169,6 +174,70 @@ private slots:
         QCOMPARE(f.memo().at(1).mid(8), QStringLiteral(" : 输入非法数据!!005"));
         QCOMPARE(f.memo().at(2).mid(8), QStringLiteral(" : 输入非法数据!!.5"));
         QCOMPARE(f.shop.sounds.played, QStringList(2, QStringLiteral("False.wav")));
+    }
+
+    // What priced the parcel: the postage box's tooltip, and its log line's while the line stays.
+    void postageExplained()
+    {
+        TabFixture f;
+        f.type(f.Edit2, QStringLiteral("1.25"));
+        QTest::keyClick(f.Edit2, Qt::Key_Return);
+        QTest::keyClicks(f.Edit1, QStringLiteral("zt90001"));
+        QTest::keyClick(f.Edit1, Qt::Key_Return);
+        QCOMPARE(f.tab.lastOutcome(), ShipOutcome::Shipped);
+        const QString explained =
+            QStringLiteral("普通规则 第8步(省) 规则号1\n省份以“江苏省”开头\n"
+                           "重量1250克 在区间0~30000克\n首重1000克8元 + 1×续重1000克4元 = 12元");
+        QCOMPARE(f.Edit3->toolTip(), explained);
+        const auto lineTip = [&](int line) {
+            QTextCursor cursor(f.Memo1->document()->findBlockByNumber(line));
+            const QPoint at = f.Memo1->cursorRect(cursor).center();
+            QHelpEvent help(QEvent::ToolTip, at, f.Memo1->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(f.Memo1->viewport(), &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(lineTip(1), explained);
+
+        // A refused scan prices nothing: the box's tooltip goes, the shipped line keeps its own.
+        f.Edit1->setText(QStringLiteral("NOPE"));
+        QTest::keyClick(f.Edit1, Qt::Key_Return);
+        QCOMPARE(f.tab.lastOutcome(), ShipOutcome::NotFound);
+        QVERIFY(f.Edit3->toolTip().isEmpty());
+        QToolTip::hideText();
+        QTRY_VERIFY(!QToolTip::isVisible());
+        QCOMPARE(lineTip(1), QString());
+        QCOMPARE(lineTip(2), explained);
+    }
+
+    // The stable mark stands beside the weight box; the box holds the scale's text alone.
+    void stableMark()
+    {
+        TabFixture f(0);
+        PseudoTerminal scale;
+        ScaleReaderHost& reader = f.shop.demo.session->scaleReader();
+        QVERIFY(reader.start(
+            {.scaleTypeIndex = 0, .portNumber = 1, .device = scale.devicePath(), .scaleRange = 30}));
+        auto* mark = f.find<QLabel>("LabelStable");
+        const auto spin = [](int ms) {
+            QEventLoop loop;
+            QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+            loop.exec();
+        };
+        for (int frame = 0; frame < 5; ++frame) {
+            scale.write(ScaleFrames::frame(0, 1.25));
+            spin(100);
+        }
+        QVERIFY(mark->isVisible());
+        QCOMPARE(mark->text(), QStringLiteral("稳定"));
+        QCOMPARE(f.Edit2->text(), QStringLiteral("1.25"));
+        spin(400);
+        QCOMPARE(mark->text(), QStringLiteral("不稳"));
+        QCOMPARE(f.Edit2->text(), QStringLiteral("1.25"));
+        // Typed weights carry no mark.
+        f.CheckBox1->click();
+        QVERIFY(!mark->isVisible());
+        f.CheckBox1->click();
+        QVERIFY(mark->isVisible());
     }
 
     void manualWeightHoldsTheReader()

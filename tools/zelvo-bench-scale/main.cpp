@@ -1,7 +1,8 @@
-// zelvo-bench-scale: how fast the weight frame decoder runs, and how long a frame takes from the scale's
-// line to the weight box through the real reader on a pseudo-terminal paced at 9600 baud.
+// zelvo-bench-scale: how fast the weight frame decoder runs, how long a frame takes from the scale's
+// line to the weight box through the real reader on a pseudo-terminal paced at 9600 baud, and how
+// long from the frame that settles a parcel to the stable mark, frames every 100 ms.
 //
-//   zelvo-bench-scale [--megabytes N] [--frames N]
+//   zelvo-bench-scale [--megabytes N] [--frames N] [--parcels N]
 
 #include "base/Prompter.h"
 #include "scale/PseudoTerminal.h"
@@ -187,6 +188,94 @@ void frameDelay(int frameCount)
     }
 }
 
+// Parcels put on, swinging, settling, and taken off again, a protocol A frame every 100 ms paced
+// byte by byte at 9600 baud. For each stable mark: the time from the end of the last frame before
+// it (the frame that settled the weight) to the mark.
+void stableMark(int parcels)
+{
+    std::printf("from the settling frame to the stable mark, protocol A, 9600 baud, a frame every 100 ms, "
+                "%d parcels\n",
+                parcels);
+    PseudoTerminal line;
+    SilentPrompter prompter;
+    ScaleReaderHost host(prompter);
+    ReaderConfig config;
+    config.portNumber = 1;
+    config.device = line.devicePath();
+    config.baudRate = 9600;
+    config.scaleRange = 30.0;
+    if (!line.isOpen() || !host.start(config)) {
+        std::printf("  no pseudo-terminal\n");
+        return;
+    }
+    std::vector<QByteArray> frames;
+    for (int p = 0; p < parcels; ++p) {
+        const double weight = 0.3 + (p % 50) * 0.137;
+        for (const double swing : {0.031, -0.022, 0.012}) {
+            frames.push_back(ScaleFrames::frame(0, weight + swing));
+        }
+        for (int i = 0; i < 5; ++i) {
+            frames.push_back(ScaleFrames::frame(0, weight));
+        }
+        for (int i = 0; i < 5; ++i) {
+            frames.push_back(ScaleFrames::frame(0, 0.0));
+        }
+    }
+    std::vector<Clock::time_point> ends(frames.size());
+    std::vector<Clock::time_point> marks;
+    QObject::connect(&host, &ScaleReaderHost::stableChanged, &host, [&marks](bool stable) {
+        if (stable) {
+            marks.push_back(Clock::now());
+        }
+    });
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const auto byteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
+        const auto begin = Clock::now() + std::chrono::milliseconds(50);
+        for (std::size_t f = 0; f < frames.size(); ++f) {
+            auto due = begin + std::chrono::milliseconds(100) * f;
+            for (const char byte : frames[f]) {
+                due += byteTime;
+                const auto ns =
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch()).count();
+                timespec at{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+                clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+                // Taken before the write: the reader may see the byte before this thread runs on.
+                const auto written = Clock::now();
+                line.write(QByteArrayView(&byte, 1));
+                if (byte == '\r') {
+                    ends[f] = written;
+                }
+            }
+        }
+        done = true;
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &host, [&] {
+        if (done) {
+            QTimer::singleShot(200, QCoreApplication::instance(), &QCoreApplication::quit);
+            poll.stop();
+        }
+    });
+    poll.start(20);
+    QCoreApplication::exec();
+    writer.join();
+    std::vector<double> delays;
+    for (const Clock::time_point mark : marks) {
+        const auto settling = std::upper_bound(ends.begin(), ends.end(), mark);
+        if (settling != ends.begin()) {
+            delays.push_back(std::chrono::duration<double, std::milli>(mark - *std::prev(settling)).count());
+        }
+    }
+    if (delays.empty()) {
+        std::printf("  no stable mark\n");
+        return;
+    }
+    std::printf("  median %.3f ms, p99 %.3f ms, max %.3f ms (%zu marks for %d parcels on and off)\n",
+                percentile(delays, 0.5), percentile(delays, 0.99),
+                *std::max_element(delays.begin(), delays.end()), delays.size(), parcels);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -194,6 +283,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     int megabytes = 64;
     int frames = 300;
+    int parcels = 40;
     const QStringList args = QCoreApplication::arguments();
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
         bool ok = false;
@@ -206,12 +296,15 @@ int main(int argc, char* argv[])
             megabytes = value;
         } else if (args.at(i) == QLatin1String("--frames")) {
             frames = value;
+        } else if (args.at(i) == QLatin1String("--parcels")) {
+            parcels = value;
         } else {
-            std::fprintf(stderr, "usage: zelvo-bench-scale [--megabytes N] [--frames N]\n");
+            std::fprintf(stderr, "usage: zelvo-bench-scale [--megabytes N] [--frames N] [--parcels N]\n");
             return 2;
         }
     }
     decoderThroughput(megabytes);
     frameDelay(frames);
+    stableMark(parcels);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "base/Texts.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageCharge.h"
+#include "postage/PostageExplanation.h"
 #include "postage/PostageText.h"
 #include "store/SqlConnection.h"
 
@@ -54,7 +55,10 @@ int main(int argc, char* argv[])
                                      QStringLiteral("A"));
     const QCommandLineOption weight(QStringLiteral("weight"), QStringLiteral("包裹重量（克，整数）"),
                                     QStringLiteral("GRAMS"));
-    parser.addOptions({dataDir, express, province, city, town, address, weight});
+    const QCommandLineOption explain(
+        QStringLiteral("explain"),
+        QStringLiteral("说明计费依据：规则表、查找步骤、匹配的地区或关键字、重量区间和算式"));
+    parser.addOptions({dataDir, express, province, city, town, address, weight, explain});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         return fail(parser.errorText() + QLatin1Char('\n') + parser.helpText());
@@ -106,8 +110,12 @@ int main(int argc, char* argv[])
     if (!fee) {
         return fail(QStringLiteral("计算邮资错误! 续计重量为0，无法计算超出起计重量的部分"));
     }
-    out << QStringLiteral("邮资: ") << PostageText::number(*fee) << Qt::endl
-        << QStringLiteral("规则: %1 第%2步 RuleIndex %3")
+    out << QStringLiteral("邮资: ") << PostageText::number(*fee) << Qt::endl;
+    if (parser.isSet(explain)) {
+        out << PostageExplanation(trade, grams, match).text() << Qt::endl;
+        return Found;
+    }
+    out << QStringLiteral("规则: %1 第%2步 RuleIndex %3")
                .arg(match.table)
                .arg(match.step)
                .arg(match.ruleIndex)

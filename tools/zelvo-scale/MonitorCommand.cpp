@@ -4,10 +4,14 @@
 
 #include "base/Prompter.h"
 #include "scale/ScaleReaderHost.h"
+#include "scale/ScaleRecording.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -28,8 +32,9 @@ public:
 int runMonitor(const QStringList& arguments)
 {
     Options options;
-    if (!options.parse(arguments, {QStringLiteral("device"), QStringLiteral("protocol"),
-                                   QStringLiteral("baud"), QStringLiteral("range")})) {
+    if (!options.parse(arguments,
+                       {QStringLiteral("device"), QStringLiteral("protocol"), QStringLiteral("baud"),
+                        QStringLiteral("range"), QStringLiteral("record")})) {
         printError(options.error());
         return 2;
     }
@@ -51,6 +56,31 @@ int runMonitor(const QStringList& arguments)
     QObject::connect(&host, &ScaleReaderHost::weightText, &host, [](const QString& text) {
         printLine(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + text);
     });
+    // --record: every byte with its arrival, written chunk by chunk so that a monitor ended by a
+    // signal or a pulled cable loses nothing.
+    std::unique_ptr<QFile> record;
+    ByteChunker chunker;
+    std::optional<qint64> origin;
+    const auto writeChunk = [&record, &origin](const RecordedChunk& chunk) {
+        if (!origin) {
+            origin = chunk.ms;
+        }
+        record->write(ScaleRecording::line(chunk, *origin));
+        record->flush();
+    };
+    if (options.has(QStringLiteral("record"))) {
+        record = std::make_unique<QFile>(options.text(QStringLiteral("record")));
+        if (!record->open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            record->write(ScaleRecording::header()) < 0) {
+            printError(record->fileName() + QStringLiteral(": ") + record->errorString());
+            return 2;
+        }
+        QObject::connect(&host, &ScaleReaderHost::rawByte, &host, [&](qint64 ms, char byte) {
+            if (auto closed = chunker.add(ms, byte)) {
+                writeChunk(*closed);
+            }
+        });
+    }
     bool interrupted = false;
     QObject::connect(&ending, &SignalWatch::received, &host, [&interrupted] {
         interrupted = true;
@@ -77,5 +107,11 @@ int runMonitor(const QStringList& arguments)
     watch.start(100);
     QCoreApplication::exec();
     host.stopAndWait();
+    if (record) {
+        if (auto last = chunker.finish()) {
+            writeChunk(*last);
+        }
+        record->close();
+    }
     return interrupted ? 0 : 1;
 }

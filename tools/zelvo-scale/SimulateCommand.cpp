@@ -4,6 +4,8 @@
 
 #include "scale/PseudoTerminal.h"
 #include "scale/ScaleFrames.h"
+#include "scale/ScaleRecording.h"
+#include "scale/ScaleReplay.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -86,15 +88,51 @@ private:
     QByteArray m_pending;
 };
 
+// Plays a recorded session on a new pseudo-terminal: the device is printed, the first chunk goes
+// out after the delay (time to point the program at the device), and once the last has gone the
+// line stays open until the command is ended, so the program does not see a pulled cable.
+int replay(const QString& path, int delayMs)
+{
+    QList<RecordedChunk> chunks;
+    QString error;
+    if (!ScaleRecording::load(path, &chunks, &error)) {
+        printError(error);
+        return 2;
+    }
+    SignalWatch ending;
+    QObject::connect(&ending, &SignalWatch::received, QCoreApplication::instance(), &QCoreApplication::quit);
+    PseudoTerminal line;
+    if (!line.isOpen()) {
+        printError(QStringLiteral("cannot open a pseudo-terminal: ") + line.errorString());
+        return 1;
+    }
+    printLine(line.devicePath());
+    ScaleReplay player(line, chunks);
+    QObject::connect(&player, &ScaleReplay::finished, &player,
+                     [] { printLine(QStringLiteral("replay finished")); });
+    QTimer::singleShot(delayMs, &player, &ScaleReplay::start);
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int runSimulate(const QStringList& arguments)
 {
     Options options;
     if (!options.parse(arguments,
-                       {QStringLiteral("protocol"), QStringLiteral("weight"), QStringLiteral("interval")})) {
+                       {QStringLiteral("protocol"), QStringLiteral("weight"), QStringLiteral("interval"),
+                        QStringLiteral("replay"), QStringLiteral("delay")})) {
         printError(options.error());
         return 2;
+    }
+    if (options.has(QStringLiteral("replay"))) {
+        const auto delay = options.integer(QStringLiteral("delay"), 1000);
+        if (!delay || options.has(QStringLiteral("weight"))) {
+            printError(delay ? QStringLiteral("--replay plays a recording; --weight does not go with it")
+                             : options.error());
+            return 2;
+        }
+        return replay(options.text(QStringLiteral("replay")), *delay);
     }
     if (!options.has(QStringLiteral("weight"))) {
         printError(QStringLiteral("--weight is needed"));

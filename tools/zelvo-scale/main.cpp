@@ -16,8 +16,12 @@ const char* const Usage =
     "      opens a pseudo-terminal, prints its device and sends frames of the weight; lines on\n"
     "      standard input: a number (new weight), 'raw TEXT' (bytes, escapes \\r \\n \\t \\\\ \\xHH),\n"
     "      'stop' and 'start' (sending), 'quit'\n"
-    "  zelvo-scale monitor --device PATH --protocol A|B|C|D [--baud N] [--range KG]\n"
-    "      reads a serial port through the program's reader and prints each text with a time stamp\n";
+    "  zelvo-scale simulate --replay FILE [--delay MS]\n"
+    "      opens a pseudo-terminal, prints its device and, after the delay (default 1000), plays a\n"
+    "      recorded session onto it at the recorded pace\n"
+    "  zelvo-scale monitor --device PATH --protocol A|B|C|D [--baud N] [--range KG] [--record FILE]\n"
+    "      reads a serial port through the program's reader and prints each text with a time stamp;\n"
+    "      --record keeps the raw bytes with their arrival times in FILE for a replay\n";
 
 } // namespace
 

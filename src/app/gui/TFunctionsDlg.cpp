@@ -13,6 +13,7 @@
 #include "goods/gui/GoodsTab.h"
 #include "postage/gui/TSndStyleDlg.h"
 #include "query/gui/QueryTab.h"
+#include "scale/ScaleReaderHost.h"
 #include "scale/ScaleSettingsApply.h"
 #include "scale/gui/TElectronicScaleSetDlg.h"
 #include "settings/MaintenanceCommands.h"
@@ -89,8 +90,8 @@ TFunctionsDlg::TFunctionsDlg(StationSession& session, TLogin& login, QWidget* pa
     m_weightBoxes = std::make_unique<WeightBoxesView>(*m_scanTab, *m_goodsTab);
     StationStores& stores = session.stores();
     if (stores.loginOpen()) {
-        m_scaleDialog =
-            new TElectronicScaleSetDlg(stores.loginDb(), session.prompter(), session.scale(), this);
+        m_scaleDialog = new TElectronicScaleSetDlg(stores.loginDb(), session.prompter(), session.scale(),
+                                                   this, &session.scaleReader().history());
     }
     if (stores.postageOpen()) {
         m_postageDialogs = createPostageDialogs(

@@ -4,6 +4,10 @@
 #include "ui_TPostageRuleDlg.h"
 
 #include "base/Prompter.h"
+#include "postage/PostageCalculation.h"
+#include "postage/PostageCharge.h"
+#include "postage/PostageExplanation.h"
+#include "postage/PostageText.h"
 #include "postage/gui/TRuleDlg.h"
 
 namespace {
@@ -38,6 +42,7 @@ TPostageRuleDlg::TPostageRuleDlg(QSqlDatabase& postageDb, Prompter& prompter, TR
     connect(m_ui->BtnDelete, &QPushButton::clicked, this, &TPostageRuleDlg::BtnDeleteClick);
     connect(m_ui->BtnExit, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->ListView1, &QTreeWidget::itemDoubleClicked, this, &TPostageRuleDlg::BtnUpdateClick);
+    connect(m_ui->BtnTestParcel, &QPushButton::clicked, this, &TPostageRuleDlg::BtnTestParcelClick);
 }
 
 TPostageRuleDlg::~TPostageRuleDlg() = default;
@@ -136,6 +141,45 @@ void TPostageRuleDlg::openEditor()
     if (result == QDialog::Accepted) {
         FillRuleList();
     }
+}
+
+void TPostageRuleDlg::BtnTestParcelClick()
+{
+    // The rule of an earlier parcel must not stand for this one.
+    m_ui->ListView1->setCurrentItem(nullptr);
+    m_ui->ListView1->clearSelection();
+    bool whole = false;
+    const int grams = m_ui->EditTestWeight->text().trimmed().toInt(&whole);
+    if (!whole) {
+        m_ui->LabelTestResult->setText(QStringLiteral("重量必须是整数克数"));
+        return;
+    }
+    const PostageTrade trade{m_ui->EditSndStyle->text(), m_ui->EditTestProvince->text().trimmed(),
+                             m_ui->EditTestCity->text().trimmed(), m_ui->EditTestTown->text().trimmed(),
+                             m_ui->EditTestAdr->text().trimmed()};
+    PostageRuleMatch match;
+    QString error;
+    if (!FindPostageRule(m_db, trade, grams, &match, &error)) {
+        m_ui->LabelTestResult->setText(QString::fromUtf8(Texts::kPostageError) + error);
+        return;
+    }
+    if (!match.found) {
+        m_ui->LabelTestResult->setText(noPostageRuleMessage(trade, PostageText::number(grams / 1000.0)));
+        return;
+    }
+    QString text = PostageExplanation(trade, grams, match).text();
+    const QString shownTable = PostageStyle::table(PostageStyle::fromName(m_ui->EditSndTyple->text()));
+    if (match.table == shownTable) {
+        for (int i = 0; i < m_rules.size(); ++i) {
+            if (m_rules.at(i).ruleIndex == match.ruleIndex) {
+                m_ui->ListView1->setCurrentItem(m_ui->ListView1->topLevelItem(i));
+            }
+        }
+    } else {
+        // A more specific table, or the next one, prices this parcel before this list is reached.
+        text = QStringLiteral("此包裹不按本列表的规则计费:\n") + text;
+    }
+    m_ui->LabelTestResult->setText(text);
 }
 
 void TPostageRuleDlg::BtnDeleteClick()

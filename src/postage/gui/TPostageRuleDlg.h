@@ -41,6 +41,9 @@ private:
     void BtnDeleteClick();
     void BtnExitClick();
     void openEditor();
+    // Prices the test parcel as the station would and selects the rule of this list that priced
+    // it; the explanation, or why nothing priced it, goes under the parcel.
+    void BtnTestParcelClick();
     // The rule of the focused list item, or none with "请选择规则!".
     const RuleBook::RuleSummary* focusedRule();
 

@@ -5,14 +5,17 @@
 #include "base/Prompter.h"
 #include "base/gui/InputKeyFilter.h"
 #include "scale/ComDeviceMap.h"
+#include "scale/ScaleRecording.h"
 #include "scale/ScaleSettingsStore.h"
 
+#include <QFileDialog>
 #include <QSerialPortInfo>
 #include <QShowEvent>
 #include <QSignalBlocker>
 
 TElectronicScaleSetDlg::TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& prompter,
-                                               const ScaleState& state, QWidget* parent)
+                                               const ScaleState& state, QWidget* parent,
+                                               const RawByteHistory* history)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::TElectronicScaleSetDlg>())
     , m_db(loginDb)
@@ -20,6 +23,7 @@ TElectronicScaleSetDlg::TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& 
     , m_state(state)
     , m_chosenPort(state.portNumber)
     , m_chosenType(state.scaleTypeIndex)
+    , m_history(history)
 {
     m_ui->setupUi(this);
     InputKeyFilter::install(m_ui->Range, InputRules::kScaleRangeKg);
@@ -30,6 +34,32 @@ TElectronicScaleSetDlg::TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& 
     connect(m_ui->Range, &QLineEdit::textChanged, this, &TElectronicScaleSetDlg::RangeChange);
     connect(m_ui->OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->BtnSaveRecord, &QPushButton::clicked, this, &TElectronicScaleSetDlg::BtnSaveRecordClick);
+    m_ui->BtnSaveRecord->setVisible(m_history != nullptr);
+    m_chooseRecordPath = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("保存称重记录"),
+                                            QStringLiteral("称重记录.txt"),
+                                            QStringLiteral("称重记录 (*.txt)"));
+    };
+}
+
+void TElectronicScaleSetDlg::BtnSaveRecordClick()
+{
+    const QList<RecordedChunk> chunks = m_history ? m_history->chunks() : QList<RecordedChunk>();
+    if (chunks.isEmpty()) {
+        m_prompter.inform(QStringLiteral("最近十分钟没有收到电子秤的数据!"));
+        return;
+    }
+    const QString path = m_chooseRecordPath();
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    if (!ScaleRecording::save(path, chunks, &error)) {
+        m_prompter.inform(QStringLiteral("保存称重记录失败: ") + error);
+        return;
+    }
+    m_prompter.inform(QStringLiteral("称重记录已保存: ") + path);
 }
 
 TElectronicScaleSetDlg::~TElectronicScaleSetDlg() = default;

@@ -5,9 +5,11 @@
 #include <QDialog>
 #include <QSqlDatabase>
 
+#include <functional>
 #include <memory>
 
 class Prompter;
+class RawByteHistory;
 
 namespace Ui {
 class TElectronicScaleSetDlg;
@@ -22,13 +24,18 @@ class TElectronicScaleSetDlg : public QDialog
 
 public:
     // `state` is the main window's scale settings; the lists show them at each showing.
+    // `history` is the reader's recent raw bytes, saved by "保存称重记录"; without it the button is
+    // hidden.
     TElectronicScaleSetDlg(QSqlDatabase& loginDb, Prompter& prompter, const ScaleState& state,
-                           QWidget* parent = nullptr);
+                           QWidget* parent = nullptr, const RawByteHistory* history = nullptr);
     ~TElectronicScaleSetDlg() override;
 
     int chosenPort() const { return m_chosenPort; }
     int chosenType() const { return m_chosenType; }
     ScaleChoice choice() const;
+
+    // Asks where the recording goes; an empty path cancels. A save dialog unless replaced.
+    void setRecordPathChooser(std::function<QString()> chooser) { m_chooseRecordPath = std::move(chooser); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -39,6 +46,7 @@ private:
     void ComboBox2Change(int index);
     void RangeChange(const QString& text);
     void showDeviceOf(int portNumber);
+    void BtnSaveRecordClick();
 
     std::unique_ptr<Ui::TElectronicScaleSetDlg> m_ui;
     QSqlDatabase& m_db;
@@ -46,4 +54,6 @@ private:
     const ScaleState& m_state;
     int m_chosenPort = 0;
     int m_chosenType = -1;
+    const RawByteHistory* m_history;
+    std::function<QString()> m_chooseRecordPath;
 };

@@ -9,6 +9,7 @@
 #include "base/Sounds.h"
 #include "base/gui/BoxWidth.h"
 #include "base/gui/InputKeyFilter.h"
+#include "scale/ScaleReaderHost.h"
 #include "scale/TComThread.h"
 #include "station/ShipProcedure.h"
 #include "station/ShipText.h"
@@ -16,6 +17,9 @@
 #include "station/StationScale.h"
 #include "station/StationServices.h"
 
+#include <QHelpEvent>
+#include <QTextBlock>
+#include <QToolTip>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -42,6 +46,10 @@ OutcomeLook lookOf(ShipOutcome outcome)
         return {"单号不存在", "background-color: #6a1b9a; color: white;"};
     case ShipOutcome::WeighedOnly:
         return {"已称重 未发货", "background-color: #1565c0; color: white;"};
+    case ShipOutcome::Unstable:
+        return {"重量不稳定", "background-color: #c62828; color: white;"};
+    case ShipOutcome::ParcelOn:
+        return {"请先取下上一个包裹!", "background-color: #c62828; color: white;"};
     case ShipOutcome::None:
         break;
     }
@@ -121,6 +129,7 @@ ScanTab::ScanTab(StationSession& session, QWidget* parent)
     connect(m_ui->Edit2, &QLineEdit::textChanged, this, &ScanTab::Edit2Change);
     connect(m_ui->Edit3, &QLineEdit::textChanged, this, &ScanTab::Edit3Change);
     connect(m_ui->CheckBox1, &QCheckBox::clicked, this, &ScanTab::CheckBox1Click);
+    connect(m_ui->CheckBox1, &QCheckBox::clicked, this, &ScanTab::showStableMark);
     connect(m_ui->CheckBox2, &QCheckBox::clicked, this, &ScanTab::CheckBox2Click);
     connect(m_ui->CheckBox4, &QCheckBox::clicked, this, &ScanTab::CheckBox4Click);
     connect(m_ui->CheckBox6, &QCheckBox::clicked, this, &ScanTab::CheckBox6Click);
@@ -131,9 +140,12 @@ ScanTab::ScanTab(StationSession& session, QWidget* parent)
     connect(m_ui->PackageOperatorCheck2, &QCheckBox::clicked, this,
             [this](bool checked) { RememberClick(StationSettings::Staff::Packer, checked); });
     connect(&m_session.scaleReader(), &ScaleReaderHost::weightText, this, &ScanTab::showScaleWeight);
+    connect(&m_session.scaleReader(), &ScaleReaderHost::stableChanged, this, &ScanTab::showStableMark);
     connect(&m_session.settings(), &StationSettings::changed, this, &ScanTab::loadSettings);
+    m_ui->Memo1->viewport()->installEventFilter(this);
     loadSettings();
     redrawLog();
+    showStableMark();
 }
 
 ScanTab::~ScanTab() = default;
@@ -203,6 +215,19 @@ bool ScanTab::isManualScale() const
 void ScanTab::showScaleWeight(const QString& text)
 {
     m_ui->Edit2->setText(text);
+    showStableMark();
+}
+
+void ScanTab::showStableMark()
+{
+    // Typed weights have no mark: they are taken as they are.
+    const bool weighing =
+        !isManualScale() && !m_ui->CheckBox1->isChecked() && !m_session.scaleReader().isStopRequested();
+    m_ui->LabelStable->setVisible(weighing);
+    const bool stable = m_session.scaleReader().isStable();
+    m_ui->LabelStable->setText(stable ? QStringLiteral("稳定") : QStringLiteral("不稳"));
+    m_ui->LabelStable->setStyleSheet(stable ? QStringLiteral("background-color: #1b8a2e; color: white;")
+                                            : QStringLiteral("background-color: #e07b00; color: white;"));
 }
 
 void ScanTab::setManualWeightCaption(const QString& caption)
@@ -213,6 +238,7 @@ void ScanTab::setManualWeightCaption(const QString& caption)
 void ScanTab::setWeightReadOnly(bool readOnly)
 {
     m_ui->Edit2->setReadOnly(readOnly);
+    showStableMark();
 }
 
 void ScanTab::focusFirstBox()
@@ -227,6 +253,27 @@ void ScanTab::focusFirstBox()
 void ScanTab::redrawLog()
 {
     m_ui->Memo1->setPlainText(m_report->log().text());
+    // Lines that left the log take their explanation with them.
+    const QStringList& lines = m_report->log().lines();
+    for (auto it = m_lineExplanations.begin(); it != m_lineExplanations.end();) {
+        it = lines.contains(it.key()) ? std::next(it) : m_lineExplanations.erase(it);
+    }
+}
+
+bool ScanTab::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->Memo1->viewport() && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString line = m_ui->Memo1->cursorForPosition(help->pos()).block().text();
+        const QString explanation = m_lineExplanations.value(line);
+        if (explanation.isEmpty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(help->globalPos(), explanation, m_ui->Memo1);
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ScanTab::showOutcome(ShipOutcome outcome, const QString& scan, const QString& detail)
@@ -258,8 +305,15 @@ void ScanTab::Button1Click()
                              m_session.sounds(),
                              m_session.context().operatorName,
                              scale.scaleTypeIndex(),
-                             scale.scaleRange()};
+                             scale.scaleRange(),
+                             &scale};
+    setPostageExplanation(QString());
     m_lastOutcome = ShipProcedure(services, *this).run();
+    // The newest line (under the log's empty first line) is the shipped parcel's.
+    const QStringList& lines = m_report->log().lines();
+    if (wasShipped(m_lastOutcome) && !m_runExplanation.isEmpty() && lines.size() > 1) {
+        m_lineExplanations.insert(lines.at(1), m_runExplanation);
+    }
     redrawLog();
     if (m_lastOutcome != ShipOutcome::None) {
         showOutcome(m_lastOutcome, scan);
@@ -423,6 +477,12 @@ QString ScanTab::postageText() const
 void ScanTab::setPostageText(const QString& text)
 {
     m_ui->Edit3->setText(text);
+}
+
+void ScanTab::setPostageExplanation(const QString& text)
+{
+    m_runExplanation = text;
+    m_ui->Edit3->setToolTip(text);
 }
 
 bool ScanTab::tradeNumberChecked() const

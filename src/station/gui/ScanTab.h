@@ -4,6 +4,7 @@
 #include "station/ShipOutcome.h"
 #include "store/StationSettings.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <memory>
@@ -56,6 +57,8 @@ public:
     QString scanText() const override;
     QString postageText() const override;
     void setPostageText(const QString& text) override;
+    // The tooltip of Edit3 and, once the parcel is shipped, of its log line.
+    void setPostageExplanation(const QString& text) override;
     bool tradeNumberChecked() const override;
     bool summaryChecked() const override;
     bool weighOnlyChecked() const override;
@@ -74,6 +77,9 @@ public:
     void selectScanBox() override;
     void selectWeightBox() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void installKeyFilters();
     void Edit2Enter();
@@ -90,6 +96,8 @@ private:
     // the next run, and said in the log, so that no parcel goes unnoticed.
     void keepScanTypedDuringQuestion();
     void redrawLog();
+    // The stable mark beside the weight box: shown while the scale's reader weighs, in colour.
+    void showStableMark();
     bool isManualScale() const;
     QComboBox* list(StaffBox box) const;
 
@@ -103,4 +111,7 @@ private:
     bool m_enterHandled = false;
     bool m_shipping = false;
     ShipOutcome m_lastOutcome = ShipOutcome::None;
+    // What priced the parcel of the run under way, and of each shipped line still in the log.
+    QString m_runExplanation;
+    QHash<QString, QString> m_lineExplanations;
 };
