@@ -30,7 +30,8 @@ public:
     QString address() const;
     ServerSettings settings(const QString& database, const QString& user, const QString& password) const;
 
-    // The requests so far, oldest first: each has "kind" (prelogin, login, batch, rpc, attention),
+    // The requests so far, oldest first: each has "kind" (prelogin, login, batch, rpc, attention,
+    // transaction with its "request": 5 begin, 7 commit, 8 rollback),
     // "trip" (one number per request message) and, by kind, "text", "proc", "params" (name, type,
     // value), "user", "password", "app", "host", "database".
     QList<QJsonObject> requests() const;

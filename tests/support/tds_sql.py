@@ -45,7 +45,8 @@ def _replace_datediff(sql):
     return pattern.sub(lambda m: "cast(julianday(date(%s)) - julianday(date(%s)) as integer)" % (m.group(3), m.group(2)), sql)
 
 
-_TOP = re.compile(r"(?is)\bselect\s+(distinct\s+)?top\s+(\d+)\s+")
+# "top 5" or "top (5)", "top (?3)": a number or a bound value.
+_TOP = re.compile(r"(?is)\bselect\s+(distinct\s+)?top\s*(?:(\d+)|\(\s*(\d+|\?\d+)\s*\))\s*")
 
 
 def _scope_end(sql, start):
@@ -75,12 +76,15 @@ def _replace_top(sql):
         end = _scope_end(sql, match.end())
         head = "select " + (match.group(1) or "")
         body = sql[match.end() : end].rstrip()
-        sql = sql[: match.start()] + head + body + " limit " + match.group(2) + sql[end:]
+        sql = sql[: match.start()] + head + body + " limit " + (match.group(2) or match.group(3)) + sql[end:]
 
 
 def translate(sql):
-    """A SQL Server statement as SQLite takes it; @P1.. become numbered parameters ?1.."""
+    """A SQL Server statement as SQLite takes it; @P1.. and bare "?" become numbered parameters ?1..,
+    so that a "top" moved to the end of its query keeps its value."""
     text = sql.strip().rstrip(";")
+    if "?" in text and not re.search(r"\?\d", text):
+        text = _positional(text)
     text = re.sub(r"@P(\d+)\b", r"?\1", text)
     text = re.sub(r"\bN'", "'", text)
     text = re.sub(r"\[(\w+)\]", r'"\1"', text)
@@ -146,6 +150,56 @@ def _positional(sql):
     return "".join(out)
 
 
+def _like_pattern(pattern, escape):
+    """A T-SQL like pattern as a regular expression: "%", "_", "[abc]", "[a-c]", "[^abc]" and the
+    escape character; an unclosed "[" matches nothing."""
+    out = []
+    index = 0
+    while index < len(pattern):
+        ch = pattern[index]
+        if escape and ch == escape and index + 1 < len(pattern):
+            out.append(re.escape(pattern[index + 1]))
+            index += 2
+            continue
+        if ch == "%":
+            out.append(".*")
+        elif ch == "_":
+            out.append(".")
+        elif ch == "[":
+            close = pattern.find("]", index + 2 if pattern[index + 1 : index + 2] == "]" else index + 1)
+            if close < 0:
+                return None
+            inner = pattern[index + 1 : close]
+            negate = inner.startswith("^")
+            if negate:
+                inner = inner[1:]
+            parts = []
+            at = 0
+            while at < len(inner):
+                if at + 2 < len(inner) and inner[at + 1] == "-":
+                    parts.append(re.escape(inner[at]) + "-" + re.escape(inner[at + 2]))
+                    at += 3
+                else:
+                    parts.append(re.escape(inner[at]))
+                    at += 1
+            out.append("[" + ("^" if negate else "") + "".join(parts) + "]" if parts else "(?!)")
+            index = close
+        else:
+            out.append(re.escape(ch))
+        index += 1
+    return "".join(out)
+
+
+def tsql_like(pattern, value, escape=None):
+    """X like Y [escape Z] as SQL Server does it under a case-insensitive collation."""
+    if pattern is None or value is None:
+        return None
+    regex = _like_pattern(str(pattern), escape)
+    if regex is None:
+        return 0
+    return int(re.fullmatch(regex, str(value), re.I | re.S) is not None)
+
+
 def sqlite_value(value):
     if isinstance(value, bool):
         return int(value)
@@ -160,7 +214,37 @@ class OrderStore:
     def __init__(self, path):
         self.db = sqlite3.connect(path, timeout=10, isolation_level=None)
         self.db.execute("PRAGMA busy_timeout = 10000")
+        # SQLite runs "x like y escape z" as like(y, x, z).
+        self.db.create_function("like", 2, tsql_like, deterministic=True)
+        self.db.create_function("like", 3, tsql_like, deterministic=True)
         self._decltypes = None
+        # @@TRANCOUNT of the client's own transactions.
+        self.trancount = 0
+
+    # --- The client's transactions: nested begins count, the outermost commit writes, any
+    # rollback undoes them all ---
+
+    def begin(self):
+        if self.trancount == 0:
+            self.db.execute("begin")
+        self.trancount += 1
+
+    def commit(self):
+        if self.trancount == 0:
+            raise SqlError("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.", 3902)
+        self.trancount -= 1
+        if self.trancount == 0:
+            try:
+                self.db.execute("commit")
+            except sqlite3.Error as e:
+                self._rollback()
+                raise SqlError("commit failed: %s" % e) from e
+
+    def rollback(self):
+        if self.trancount == 0:
+            raise SqlError("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.", 3903)
+        self.trancount = 0
+        self._rollback()
 
     def close(self):
         self.db.close()
@@ -179,8 +263,6 @@ class OrderStore:
     def run(self, sql, values):
         """Runs one translated statement with values for ?1..; a Result."""
         text = translate(sql)
-        if "?" in text and not re.search(r"\?\d", text):
-            text = _positional(text)
         try:
             cursor = self.db.execute(text, [sqlite_value(v) for v in values])
         except sqlite3.Error as e:

@@ -102,6 +102,12 @@ def matches(patterns, text, key="match"):
 PROC_CHECK = re.compile(r"exec\s+G_TradeStockOutCHK\s+(.*?)\s*,\s*@bResult\s+output", re.I | re.S)
 PROC_OVER = re.compile(r"exec\s+G_TradeOver\s+(.*?)\s*,\s*@bResult\s+output", re.I | re.S)
 PROC_OUT = re.compile(r"exec\s+G_TradeStockOut\s+@TradeID\s*=\s*(.+?)\s*,\s*@Operator\s*=\s*(.+?)\s*;?\s*$", re.I | re.S)
+# A transaction line of a batch: optionally under "if @@trancount > 0", a commit may begin anew.
+TRANSACTION_LINE = re.compile(
+    r"\s*(if\s+@@trancount\s*>\s*0\s+)?(begin\s+tran(?:saction)?|commit(?:\s+tran(?:saction)?)?|"
+    r"rollback(?:\s+tran(?:saction)?)?)(\s+begin\s+tran(?:saction)?)?\s*;?\s*$",
+    re.I,
+)
 RESULT_SELECT = re.compile(r"select\s+@bResult\s+(?:as\s+)?(\w+)", re.I)
 
 
@@ -165,6 +171,7 @@ class Session:
         self.prepared = {}
         self.cursors = {}
         self.next_handle = 1
+        self.transaction_id = 0
         self.store = None
         self.collation = wire.CHINESE_PRC
         self.text_type = "varchar"
@@ -216,6 +223,11 @@ class Session:
                 if faults["silent"]:
                     continue
                 self.answer_login(login, faults)
+            elif kind == wire.TRANSACTION_MANAGER:
+                request, _ = wire.parse_transaction_request(payload)
+                self.log({"kind": "transaction", "request": request, "packets": packets, "trip": trip})
+                if self.before_answer(faults, ""):
+                    self.send(self.answer_transaction(payload))
             elif kind == wire.ATTENTION:
                 self.log({"kind": "attention", "packets": packets, "trip": trip})
                 self.send(wire.done(wire.DONE_ATTN))
@@ -416,19 +428,80 @@ class Session:
         )
 
     def run_text(self, text, values, faults):
-        """Runs a batch or a statement text; the parts of its answer."""
+        """Runs a batch or a statement text; the parts of its answer. Transaction lines take effect
+        where they stand between the statements."""
+        parts = []
         kept = []
         for line in text.replace("\r", "").split("\n"):
             setting = re.match(r"\s*set\s+nocount\s+(on|off)\s*;?\s*$", line, re.I)
+            transaction = TRANSACTION_LINE.match(line)
             if setting:
                 self.nocount = setting.group(1).lower() == "on"
             elif "=" not in line and re.match(r"\s*set\s+\w+", line, re.I):
                 continue  # a session option such as QUOTED_IDENTIFIER or TEXTSIZE
-            elif re.match(r"\s*(declare\s+@|if\s+@@trancount|begin\s+tran|commit|rollback)\b", line, re.I):
+            elif re.match(r"\s*declare\s+@", line, re.I):
                 continue
+            elif transaction:
+                parts += self.run_statements("\n".join(kept).strip(), values, faults, text)
+                kept = []
+                parts += self.run_transaction_line(transaction)
             else:
                 kept.append(line)
-        rest = "\n".join(kept).strip()
+        return parts + self.run_statements("\n".join(kept).strip(), values, faults, text)
+
+    def run_transaction_line(self, match):
+        """BEGIN TRAN, COMMIT or ROLLBACK, possibly under "if @@trancount > 0"; a count part."""
+        if match.group(1) and self.store.trancount == 0:
+            return []
+        try:
+            action = match.group(2).lower()
+            if action.startswith("begin"):
+                self.store.begin()
+            elif action.startswith("commit"):
+                self.store.commit()
+            else:
+                self.store.rollback()
+            if match.group(3):
+                self.store.begin()
+        except tds_sql.SqlError as e:
+            return [Part("error", error=str(e), number=e.number)]
+        return []
+
+    def answer_transaction(self, payload):
+        """A transaction manager request: begin, commit or roll back the session's transaction,
+        with the environment changes that carry its descriptor."""
+        request, go_on = wire.parse_transaction_request(payload)
+        out = b""
+        try:
+            if request == wire.TM_BEGIN_XACT:
+                self.store.begin()
+                out += self.transaction_begun()
+            elif request in (wire.TM_COMMIT_XACT, wire.TM_ROLLBACK_XACT):
+                old = self.descriptor()
+                if request == wire.TM_COMMIT_XACT:
+                    self.store.commit()
+                    out += wire.env_change(wire.ENV_COMMIT_TRANSACTION, b"", old)
+                else:
+                    self.store.rollback()
+                    out += wire.env_change(wire.ENV_ROLLBACK_TRANSACTION, b"", old)
+                if go_on:
+                    self.store.begin()
+                    out += self.transaction_begun()
+            else:
+                return wire.message(16, "transaction request %d not served" % request) + wire.done(wire.DONE_ERROR)
+        except tds_sql.SqlError as e:
+            return out + wire.message(e.number, str(e)) + wire.done(wire.DONE_ERROR)
+        return out + wire.done()
+
+    def descriptor(self):
+        return self.transaction_id.to_bytes(8, "little")
+
+    def transaction_begun(self):
+        self.transaction_id += 1
+        return wire.env_change(wire.ENV_BEGIN_TRANSACTION, self.descriptor(), b"")
+
+    def run_statements(self, rest, values, faults, text):
+        """Runs statements of a batch or one statement text; the parts of its answer."""
         if not rest:
             return []
         error = matches(faults["error"], text)

@@ -12,6 +12,7 @@ SQL_BATCH = 0x01
 RPC = 0x03
 TABULAR = 0x04
 ATTENTION = 0x06
+TRANSACTION_MANAGER = 0x0E
 LOGIN7 = 0x10
 PRELOGIN = 0x12
 
@@ -206,8 +207,15 @@ def us_varchar(text):
     return struct.pack("<H", len(data) // 2) + data
 
 
+# Environment changes of a transaction: begun, committed, rolled back; their values are descriptors.
+ENV_BEGIN_TRANSACTION = 8
+ENV_COMMIT_TRANSACTION = 9
+ENV_ROLLBACK_TRANSACTION = 10
+
+
 def env_change(kind, new, old):
-    if kind == 7:  # collation: bytes, not text
+    if kind in (7, ENV_BEGIN_TRANSACTION, ENV_COMMIT_TRANSACTION, ENV_ROLLBACK_TRANSACTION):
+        # collation and transaction descriptors: bytes, not text
         body = bytes([kind, len(new)]) + new + bytes([len(old)]) + old
     else:
         body = bytes([kind]) + b_varchar(new) + b_varchar(old)
@@ -410,6 +418,27 @@ def skip_all_headers(data):
         if 4 <= total <= len(data) and (total == 4 or struct.unpack("<I", data[4:8])[0] <= total):
             return total
     return 0
+
+
+# Requests of a transaction manager message.
+TM_BEGIN_XACT = 5
+TM_COMMIT_XACT = 7
+TM_ROLLBACK_XACT = 8
+
+
+def parse_transaction_request(payload):
+    """A transaction manager request: (request type, continue with a new transaction)."""
+    reader = Reader(payload, skip_all_headers(payload))
+    request = reader.u16()
+    if request == TM_BEGIN_XACT:
+        reader.u8()  # isolation level
+        reader.take(2 * reader.u8())  # name
+        return request, False
+    if request in (TM_COMMIT_XACT, TM_ROLLBACK_XACT):
+        reader.take(2 * reader.u8())  # name
+        flags = reader.u8() if not reader.at_end() else 0
+        return request, bool(flags & 1)
+    return request, False
 
 
 def parse_batch(payload):
