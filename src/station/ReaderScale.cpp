@@ -54,7 +54,9 @@ bool ReaderScale::waitForStable(int ms)
         }
     });
     limit.start(ms);
-    loop.exec();
+    // Keys wait in the queue: a scanner's next waybill and its Enter arrive after this parcel
+    // instead of being typed into a box the run still reads.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
     return m_reader.isStable();
 }
 

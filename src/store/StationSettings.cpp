@@ -345,12 +345,14 @@ bool StationSettings::storeOtherSettings(const OtherSettings& other, QString* er
                     m_db,
                     QStringLiteral("PackageIDCheck = ?, PickerCheck = ?, PackageOperatorCheck = ?, "
                                    "CheckSum = ?, ChkOverWeight = ?, MultiPostID = ?, "
-                                   "ChkCalcWeightOnce = ?, DefaultPageSize = ?, CheckAlarm = ?"),
+                                   "ChkCalcWeightOnce = ?, DefaultPageSize = ?, CheckAlarm = ?, "
+                                   "ChkStableShip = ?, ChkEmptyScale = ?, EmptyScaleWeight = ?"),
                     {flag(other.packageIdCheck), flag(other.pickerCheck), flag(other.packageOperatorCheck),
                      flag(other.checkSum), flag(other.chkOverWeight), flag(other.multiPostId),
                      flag(other.calcWeightOnce),
                      QVariant(other.pageSize.isNull() ? QStringLiteral("") : other.pageSize),
-                     flag(other.checkAlarm)},
+                     flag(other.checkAlarm), flag(other.stableShip), flag(other.emptyScaleGate),
+                     other.emptyScaleGrams},
                     why)) {
                 return false;
             }

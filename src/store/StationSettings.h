@@ -111,6 +111,9 @@ public:
         QList<bool> shownColumns; // in column order, as shownColumns() reads them
         QString pageSize;
         bool checkAlarm = false;
+        bool stableShip = false;
+        bool emptyScaleGate = false;
+        int emptyScaleGrams = 20;
     };
 
     explicit StationSettings(QObject* parent = nullptr);

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -21,8 +22,9 @@
 namespace {
 
 // The options in the order the settings read them; the three staff lists first.
-const QStringList kOptionBoxes{"PackageIDCheck", "PickerCheck", "PackageOperatorCheck", "chksum",
-                               "ChkOverWeight",  "MultiPostID", "ChkCalcWeightOnce",    "CheckAlarm"};
+const QStringList kOptionBoxes{"PackageIDCheck", "PickerCheck",  "PackageOperatorCheck", "chksum",
+                               "ChkOverWeight",  "MultiPostID",  "ChkCalcWeightOnce",    "CheckAlarm",
+                               "ChkStableShip",  "ChkEmptyScale"};
 
 struct Station
 {
@@ -101,8 +103,9 @@ private slots:
             if (!s.demo.session->settings().read(&read, nullptr)) {
                 qFatal("settings unreadable");
             }
-            return QList<bool>{read.package.used,  read.picker.used, read.packer.used,    read.checkSum,
-                               read.chkOverWeight, read.multiPostId, read.calcWeightOnce, read.checkAlarm};
+            return QList<bool>{read.package.used,  read.picker.used,   read.packer.used,    read.checkSum,
+                               read.chkOverWeight, read.multiPostId,   read.calcWeightOnce, read.checkAlarm,
+                               read.stableShip,    read.emptyScaleGate};
         };
         QList<bool> expected = options();
         bool shown = false;
@@ -127,6 +130,22 @@ private slots:
             QVERIFY(s.find(list)->isEnabled());
             QVERIFY(s.find(remember)->isEnabled());
         }
+    }
+
+    // The empty-scale threshold is shown and stored with the other options.
+    void emptyScaleThreshold()
+    {
+        Station s;
+        int shown = 0;
+        s.openSettings([&](TQtherSettingDlg& dialog) {
+            auto* grams = Station::in<QSpinBox>(dialog, QStringLiteral("EmptyScaleWeight"));
+            shown = grams->value();
+            grams->setValue(35);
+        });
+        QCOMPARE(shown, 20);
+        StationSettings::Options read;
+        QVERIFY(s.demo.session->settings().read(&read, nullptr));
+        QCOMPARE(read.emptyScaleGrams, 35);
     }
 
     // Columns and page size reach the query tab; the postage column goes with its sum.

@@ -44,6 +44,9 @@ bool TQtherSettingDlg::FormShow()
     m_ui->MultiPostID->setChecked(options.multiPostId);
     m_ui->ChkCalcWeightOnce->setChecked(options.calcWeightOnce);
     m_ui->ChkCalcWeightOnce->setEnabled(options.multiPostId);
+    m_ui->ChkStableShip->setChecked(options.stableShip);
+    m_ui->ChkEmptyScale->setChecked(options.emptyScaleGate);
+    m_ui->EmptyScaleWeight->setValue(options.emptyScaleGrams);
     for (int column = 0; column < kColumns && column < shown.size(); ++column) {
         m_columns[column]->setChecked(shown[column]);
     }
@@ -65,6 +68,9 @@ void TQtherSettingDlg::OkbtnClick()
     other.chkOverWeight = m_ui->ChkOverWeight->isChecked();
     other.multiPostId = m_ui->MultiPostID->isChecked();
     other.calcWeightOnce = m_ui->ChkCalcWeightOnce->isChecked();
+    other.stableShip = m_ui->ChkStableShip->isChecked();
+    other.emptyScaleGate = m_ui->ChkEmptyScale->isChecked();
+    other.emptyScaleGrams = m_ui->EmptyScaleWeight->value();
     for (const QCheckBox* box : m_columns) {
         other.shownColumns.append(box->isChecked());
     }
