@@ -61,6 +61,7 @@ bool StationSession::openStores(QString* error)
             ok = failWith(error, reason);
         }
         LoginDbUpgrades::addMultiWaybillColumns(loginDb);
+        LoginDbUpgrades::addStatementTimeoutColumn(loginDb);
         if (!m_stores.provideDemoShop(&reason)) {
             ok = failWith(error, reason);
         }

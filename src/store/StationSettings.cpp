@@ -129,6 +129,8 @@ bool StationSettings::read(Options* options, QString* error) const
     read.fuzzy = nonZero(row, "Chkfuzzy");
     read.pageSize = row.value(QStringLiteral("DefaultPageSize")).toString();
     read.sampling = nonZero(row, "CheckCapacity");
+    const int timeout = number(row, StationSettingsSchema::kStatementTimeoutColumn);
+    read.statementTimeout = timeout > 0 ? timeout : kDefaultStatementTimeout;
     *options = read;
     return true;
 }
@@ -281,15 +283,16 @@ bool create(QSqlDatabase& db, int scaleTypeId, QString* error)
 {
     const bool created = LocalQuery::exec(
         db,
-        QStringLiteral("create table Initialization (ID integer primary key, Com integer, "
-                       "ScaleType integer, DefaultUserName text, DefaultPsw text, check4 integer, "
-                       "check6 integer, PickerCheck integer, PackageIDCheck integer, "
-                       "PackageOperatorCheck integer, PickerCheck2 integer, PackageIDCheck2 "
-                       "integer, PackageOperatorCheck2 integer, DefaultPicker text, "
-                       "DefalutPackageID text, DefaultPackageOperator text, CheckSum integer, "
-                       "ChkOverWeight integer, CheckAlarm integer, RbAlarmRang integer, "
-                       "RbAlarmPercent integer, Chkfuzzy integer, DefaultPageSize integer, "
-                       "CheckCapacity integer, MultiPostID int, ChkCalcWeightOnce int)"),
+        QStringLiteral(
+            "create table Initialization (ID integer primary key, Com integer, "
+            "ScaleType integer, DefaultUserName text, DefaultPsw text, check4 integer, "
+            "check6 integer, PickerCheck integer, PackageIDCheck integer, "
+            "PackageOperatorCheck integer, PickerCheck2 integer, PackageIDCheck2 "
+            "integer, PackageOperatorCheck2 integer, DefaultPicker text, "
+            "DefalutPackageID text, DefaultPackageOperator text, CheckSum integer, "
+            "ChkOverWeight integer, CheckAlarm integer, RbAlarmRang integer, "
+            "RbAlarmPercent integer, Chkfuzzy integer, DefaultPageSize integer, "
+            "CheckCapacity integer, MultiPostID int, ChkCalcWeightOnce int, StatementTimeout int)"),
         {}, error);
     return created &&
            LocalQuery::exec(
@@ -300,9 +303,9 @@ bool create(QSqlDatabase& db, int scaleTypeId, QString* error)
                    "PackageIDCheck2, PackageOperatorCheck2, DefaultPicker, DefalutPackageID, "
                    "DefaultPackageOperator, CheckSum, ChkOverWeight, CheckAlarm, RbAlarmRang, "
                    "RbAlarmPercent, Chkfuzzy, DefaultPageSize, CheckCapacity, MultiPostID, "
-                   "ChkCalcWeightOnce) values (1, 1, ?, '', '', 1, 0, 1, 1, 1, 0, 0, 0, '', '', '', "
-                   "1, 0, 0, 1, 0, 0, 50, 0, 0, 0)"),
-               {scaleTypeId}, error);
+                   "ChkCalcWeightOnce, StatementTimeout) values (1, 1, ?, '', '', 1, 0, 1, 1, 1, 0, 0, 0, "
+                   "'', '', '', 1, 0, 0, 1, 0, 0, 50, 0, 0, 0, ?)"),
+               {scaleTypeId, StationSettings::kDefaultStatementTimeout}, error);
 }
 
 QStringList multiWaybillColumnsUpgrade()
@@ -310,6 +313,15 @@ QStringList multiWaybillColumnsUpgrade()
     return {QStringLiteral("alter table Initialization add column MultiPostID int"),
             QStringLiteral("alter table Initialization add column ChkCalcWeightOnce int"),
             QStringLiteral("update Initialization set MultiPostID = 0, ChkCalcWeightOnce = 0 where ID = 1")};
+}
+
+QStringList statementTimeoutColumnUpgrade()
+{
+    return {QStringLiteral("alter table Initialization add column %1 int")
+                .arg(QLatin1String(kStatementTimeoutColumn)),
+            QStringLiteral("update Initialization set %1 = %2 where ID = 1")
+                .arg(QLatin1String(kStatementTimeoutColumn))
+                .arg(StationSettings::kDefaultStatementTimeout)};
 }
 
 } // namespace StationSettingsSchema

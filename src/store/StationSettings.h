@@ -60,6 +60,9 @@ public:
         bool fuzzy = false;    // query tab "模糊查询"
         QString pageSize;      // rows per page of the query tab, as stored
         bool sampling = false; // goods tab "取样"
+        // Seconds one statement of the order database may take; an empty or non-positive column
+        // reads as the default.
+        int statementTimeout = kDefaultStatementTimeout;
 
         const StaffSetting& staff(Staff which) const;
     };
@@ -71,6 +74,8 @@ public:
         QString normalTo;
         QString normalPercent;
     };
+
+    static constexpr int kDefaultStatementTimeout = 30;
 
     explicit StationSettings(QObject* parent = nullptr);
     // The open login.db; until then (or when it could not be opened) every read and write fails.
@@ -116,5 +121,8 @@ namespace StationSettingsSchema {
 bool create(QSqlDatabase& db, int scaleTypeId, QString* error);
 // The columns of several waybills per trade, added to files of an older layout (both 0).
 QStringList multiWaybillColumnsUpgrade();
+// The column of the statement time-out, added to files that lack it (set to the default).
+inline constexpr char kStatementTimeoutColumn[] = "StatementTimeout";
+QStringList statementTimeoutColumnUpgrade();
 
 } // namespace StationSettingsSchema
