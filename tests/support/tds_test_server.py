@@ -161,6 +161,7 @@ class Session:
         self.packet_size = 4096
         self.nocount = False
         self.prepared = {}
+        self.cursors = {}
         self.next_handle = 1
         self.store = None
         self.collation = wire.CHINESE_PRC
@@ -226,12 +227,15 @@ class Session:
                 answer = b""
                 go_on = True
                 for number, (proc, params) in enumerate(calls):
+                    # SET options inside a procedure call last only for that call.
+                    session_nocount = self.nocount
                     text, values, entry = self.describe_rpc(proc, params)
                     self.log(dict(entry, kind="rpc", proc=proc, packets=packets, trip=trip))
                     if number == 0:
                         go_on = self.before_answer(faults, text or proc)
                     if go_on:
                         answer += self.answer_rpc(proc, params, text, values, faults, number + 1 < len(calls))
+                    self.nocount = session_nocount
                 if go_on:
                     self.send(answer)
             else:
@@ -296,6 +300,11 @@ class Session:
         elif name == "sp_unprepare" and params:
             entry["handle"] = params[0]["value"]
             shown = []
+        elif name == "sp_cursoropen" and len(params) >= 2:
+            text = params[1]["value"]
+            values = values[6:]
+            shown = params[6:]
+            entry["declarations"] = params[5]["value"] if len(params) > 5 else None
         else:
             shown = params
         entry["text"] = text
@@ -332,11 +341,76 @@ class Session:
                 )
             body = self.encode(self.run_text(text, values, faults), in_proc=True, last=False)
             return body + wire.return_status(0) + wire.done_proc(tail_status)
+        if name == "sp_cursoropen":
+            return self.open_cursor(params, text, values, faults, tail_status)
+        if name == "sp_cursorfetch":
+            return self.fetch_cursor(params, tail_status)
+        if name == "sp_cursoroption":
+            return wire.return_status(0) + wire.done_proc(tail_status)
+        if name == "sp_cursorclose":
+            self.cursors.pop(params[0]["value"], None)
+            return wire.return_status(0) + wire.done_proc(tail_status)
         if name == "sp_unprepare":
             self.prepared.pop(params[0]["value"], None)
             return wire.return_status(0) + wire.done_proc(tail_status)
         return wire.message(2812, "Could not find stored procedure '%s'." % proc) + wire.done_proc(
             tail_status | wire.DONE_ERROR
+        )
+
+    def open_cursor(self, params, text, values, faults, tail_status):
+        """A static cursor over the statement's rows; its columns now, its rows at each fetch."""
+        parts = self.run_text(text, values, faults)
+        rows_part = next((p for p in parts if p.kind == "rows"), None)
+        errors = [p for p in parts if p.kind == "error"]
+        if errors:
+            return self.encode(errors, in_proc=True, last=False) + wire.return_status(-6) + wire.done_proc(tail_status | wire.DONE_ERROR)
+        out = b""
+        handle = 0
+        count = 0
+        if rows_part:
+            result = rows_part.result
+            columns = self.columns(result)
+            handle = self.next_handle
+            self.next_handle += 1
+            self.cursors[handle] = {"columns": columns, "rows": result.rows, "position": 0}
+            count = len(result.rows)
+            out += wire.col_metadata(columns)
+        int_column = wire.Column("", "int")
+        out += wire.return_status(0)
+        given = {0: handle, 2: params[2]["value"] if len(params) > 2 else 8, 3: params[3]["value"] if len(params) > 3 else 1, 4: count}
+        for ordinal, param in enumerate(params[:5]):
+            if param["output"]:
+                out += wire.return_value(ordinal, param["name"], int_column, given.get(ordinal))
+        return out + wire.done_proc(tail_status)
+
+    def fetch_cursor(self, params, tail_status):
+        cursor = self.cursors.get(params[0]["value"])
+        if cursor is None:
+            return wire.message(16916, "A cursor with the name '%s' does not exist." % params[0]["value"]) + wire.done_proc(
+                tail_status | wire.DONE_ERROR
+            )
+        fetch = params[1]["value"] if len(params) > 1 else 2
+        number = params[2]["value"] if len(params) > 2 and params[2]["value"] is not None else 0
+        count = params[3]["value"] if len(params) > 3 and params[3]["value"] else 1
+        total = len(cursor["rows"])
+        start = {
+            0x01: 0,
+            0x02: cursor["position"],
+            0x04: cursor["position"] - 2 * count,
+            0x08: total - count,
+            0x10: number - 1,
+            0x20: cursor["position"] - count + number,
+        }.get(fetch, cursor["position"])
+        start = max(0, start)
+        rows = cursor["rows"][start : start + count]
+        cursor["position"] = start + len(rows)
+        columns = cursor["columns"]
+        return (
+            wire.col_metadata(columns)
+            + b"".join(wire.row(columns, r) for r in rows)
+            + wire.done_in_proc(wire.DONE_MORE | wire.DONE_COUNT, len(rows))
+            + wire.return_status(0)
+            + wire.done_proc(tail_status)
         )
 
     def run_text(self, text, values, faults):
@@ -399,7 +473,7 @@ class Session:
             self.store.trade_stock_out(trade, operator)
         except tds_sql.SqlError as e:
             return [Part("error", error=str(e), number=e.number, proc="G_TradeStockOut"), Part("procend", proc="G_TradeStockOut", number=-6)]
-        return [Part("procend", proc="G_TradeStockOut")]
+        return [Part("procend", proc="G_TradeStockOut", number=0)]
 
     def column(self, name, decltype, values):
         declared = (decltype or "").lower()
@@ -425,6 +499,9 @@ class Session:
             return wire.Column(name, "float")
         return wire.Column(name, self.text_type, self.collation)
 
+    def columns(self, result):
+        return [self.column(n, t, [r[i] for r in result.rows]) for i, (n, t) in enumerate(zip(result.names, result.decltypes))]
+
     def encode(self, parts, in_proc, last):
         """Tokens of the parts; each statement ends in DONE (or DONEINPROC inside a procedure call)."""
         out = bytearray()
@@ -435,9 +512,7 @@ class Session:
             if part.kind == "rows":
                 result = part.result
                 try:
-                    columns = [
-                        self.column(n, t, [r[i] for r in result.rows]) for i, (n, t) in enumerate(zip(result.names, result.decltypes))
-                    ]
+                    columns = self.columns(result)
                     body = wire.col_metadata(columns) + b"".join(wire.row(columns, r) for r in result.rows)
                 except wire.ConversionError as e:
                     out += wire.message(8114, str(e)) + statement_done(more | wire.DONE_ERROR)
@@ -450,7 +525,7 @@ class Session:
                 if not part.proc:
                     out += statement_done(more | wire.DONE_ERROR)
             elif part.kind == "procend":
-                out += wire.return_status(part.number) + wire.done_proc(more)
+                out += wire.return_status(part.number) + wire.done_proc(more | (wire.DONE_ERROR if part.number else 0))
         if last and not parts:
             out += wire.done()
         return bytes(out)
