@@ -79,6 +79,17 @@ bool timedOut(const QString& sqlState)
            sqlState == QLatin1String("S1T00");
 }
 
+// Whether GBK, the code page of a Chinese SQL Server, has every character of the text: it comes
+// back the same from its bytes.
+bool inChineseCodePage(const QString& text)
+{
+    QStringEncoder encoder("GBK");
+    QStringDecoder decoder("GBK");
+    const QByteArray bytes = encoder.encode(text);
+    const QString back = decoder.decode(bytes);
+    return encoder.isValid() && !encoder.hasError() && back == text;
+}
+
 bool linkBroken(const QString& sqlState)
 {
     return sqlState.startsWith(QLatin1String("08"));
@@ -332,25 +343,19 @@ bool OrderDatabase::boundValues(const QVariantList& values, QVariantList* bound)
             continue;
         }
         const QString text = value.toString();
-        if (m_dialect == Dialect::SqlServer) {
+        if (m_dialect == Dialect::SqlServer && !inChineseCodePage(text)) {
             // Texts reach the server in its code page; one outside even a Chinese code page would
             // go out as bytes that read as other characters there.
-            QStringEncoder gbk("GBK");
-            (void)gbk.encode(text);
-            if (gbk.hasError()) {
-                QString outside;
-                for (qsizetype i = 0; i < text.size(); ++i) {
-                    const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-                    QStringEncoder one("GBK");
-                    (void)one.encode(text.mid(i, length));
-                    if (one.hasError()) {
-                        outside += text.mid(i, length);
-                    }
-                    i += length - 1;
+            QString outside;
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+                if (!inChineseCodePage(text.mid(i, length))) {
+                    outside += text.mid(i, length);
                 }
-                m_lastError = QStringLiteral("text outside the server's code page: ") + outside;
-                return false;
+                i += length - 1;
             }
+            m_lastError = QStringLiteral("text outside the server's code page: ") + outside;
+            return false;
         }
         // A null text would be bound as NULL.
         bound->append(text.isNull() ? QString(QLatin1String("")) : text);
