@@ -1,5 +1,6 @@
 #include "store/OdbcStatement.h"
 
+#include <QDateTime>
 #include <QSqlDriver>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -119,7 +120,7 @@ bool bind(SQLHSTMT statement, const QVariantList& values, Bindings* kept, Failur
     return true;
 }
 
-// One column's value as text; a null column gives a null value.
+// One column's text as the driver gives it; a null column gives a null value.
 bool columnText(SQLHSTMT statement, SQLUSMALLINT column, QVariant* value, Failure* failure)
 {
     QByteArray text;
@@ -152,9 +153,63 @@ bool columnText(SQLHSTMT statement, SQLUSMALLINT column, QVariant* value, Failur
     return true;
 }
 
+// A fixed-size value: numbers as Qt's ODBC driver reads them, so that they print the same.
+template <typename T>
+bool columnNumber(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, QVariant* value,
+                  Failure* failure)
+{
+    T number{};
+    SQLLEN length = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(statement, column, cType, &number, sizeof number, &length))) {
+        *failure =
+            diagnostics(SQL_HANDLE_STMT, statement, QStringLiteral("column %1 unreadable").arg(column));
+        return false;
+    }
+    *value = length == SQL_NULL_DATA ? QVariant() : QVariant::fromValue(number);
+    return true;
+}
+
+// One column's value of the type the column has: numbers as numbers, times as times, the rest as
+// text in the client's character set.
+bool columnValue(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT type, QVariant* value, Failure* failure)
+{
+    switch (type) {
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return columnNumber<double>(statement, column, SQL_C_DOUBLE, value, failure);
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIT:
+        return columnNumber<qint32>(statement, column, SQL_C_SLONG, value, failure);
+    case SQL_BIGINT:
+        return columnNumber<qint64>(statement, column, SQL_C_SBIGINT, value, failure);
+    default:
+        break;
+    }
+    if (!columnText(statement, column, value, failure)) {
+        return false;
+    }
+    if (value->isNull()) {
+        return true;
+    }
+    const QString text = value->toString();
+    if (type == SQL_TYPE_TIMESTAMP || type == SQL_TIMESTAMP) {
+        QDateTime time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        *value = time.isValid() ? time : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    } else if (type == SQL_TYPE_DATE || type == SQL_DATE) {
+        *value = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    }
+    return true;
+}
+
 bool readRows(SQLHSTMT statement, SQLSMALLINT columns, bool keep, QList<QSqlRecord>* rows, Failure* failure)
 {
     QSqlRecord shape;
+    std::vector<SQLSMALLINT> types;
     for (SQLSMALLINT c = 1; c <= columns; ++c) {
         SQLCHAR name[256] = {};
         SQLSMALLINT nameLength = 0;
@@ -164,6 +219,7 @@ bool readRows(SQLHSTMT statement, SQLSMALLINT columns, bool keep, QList<QSqlReco
         SQLSMALLINT nullable = 0;
         SQLDescribeCol(statement, SQLUSMALLINT(c), name, sizeof name, &nameLength, &type, &size, &digits,
                        &nullable);
+        types.push_back(type);
         shape.append(QSqlField(QString::fromUtf8(reinterpret_cast<const char*>(name)),
                                QMetaType::fromType<QString>()));
     }
@@ -182,7 +238,7 @@ bool readRows(SQLHSTMT statement, SQLSMALLINT columns, bool keep, QList<QSqlReco
         QSqlRecord row = shape;
         for (SQLSMALLINT c = 1; c <= columns; ++c) {
             QVariant value;
-            if (!columnText(statement, SQLUSMALLINT(c), &value, failure)) {
+            if (!columnValue(statement, SQLUSMALLINT(c), types[size_t(c - 1)], &value, failure)) {
                 return false;
             }
             row.setValue(c - 1, value);

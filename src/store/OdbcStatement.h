@@ -9,7 +9,8 @@
 // A statement sent straight through the ODBC connection behind a Qt ODBC database. Qt's driver
 // prepares every statement with bound values, which FreeTDS sends as sp_prepexec and, whenever the
 // values are bound again, sp_unprepare: two round trips. Executed directly, a statement with its
-// values is one sp_executesql request. Texts go as VARCHAR in the server's code page, as through Qt.
+// values is one sp_executesql request. Texts go as VARCHAR in the server's code page, and values come
+// back as Qt's driver gives them.
 namespace OdbcStatement {
 
 struct Result
@@ -27,7 +28,8 @@ struct Failure
 
 // Runs sql with the values bound in order, each statement ending after timeoutSeconds (0: never),
 // and reads every result to its end, so that the connection is free for the next statement. Column
-// values come as text (or null), as the server formats them. False, with the failure, when any
+// values come as Qt's ODBC driver gives them: numbers as numbers (money and decimals as double),
+// times as times, the rest as text; null as null. False, with the failure, when any
 // part of it fails.
 bool run(QSqlDatabase& db, const QString& sql, const QVariantList& values, int timeoutSeconds,
          const QString& resultColumn, Result* result, Failure* failure);

@@ -183,8 +183,9 @@ bool OrderDatabase::open(const ServerSettings& settings, const QString& dataFold
         bool found = true;
         if (!address.instance.isEmpty() && address.port.isEmpty()) {
             const QString host = address.host.left(address.host.indexOf(QLatin1Char('\\')));
+            // The login itself keeps a second of it.
             const auto port = SqlServerBrowser::instancePort(host, address.instance,
-                                                             kLoginTimeoutSeconds * 1000, &m_lastError);
+                                                             (kLoginTimeoutSeconds - 1) * 1000, &m_lastError);
             found = port.has_value();
             if (found) {
                 target.serverIp = host + QLatin1Char(',') + QString::number(*port);
