@@ -113,9 +113,14 @@ QString OrderDatabase::embeddedPath(const ServerSettings& settings, const QStrin
 
 QString OrderDatabase::applicationName(const QString& stationUser)
 {
-    // The login keeps 128 characters of it.
-    const QString name =
-        stationUser.isEmpty() ? QStringLiteral("Zelvo") : QStringLiteral("Zelvo ") + stationUser;
+    // The login keeps 128 characters of it. It only names the session, so the characters that end
+    // a value of the connection string give way rather than keep a user from logging in.
+    QString name = stationUser.isEmpty() ? QStringLiteral("Zelvo") : QStringLiteral("Zelvo ") + stationUser;
+    for (QChar& c : name) {
+        if (c == QLatin1Char(';') || c == QLatin1Char('{') || c == QLatin1Char('}')) {
+            c = QLatin1Char(' ');
+        }
+    }
     return name.left(128);
 }
 

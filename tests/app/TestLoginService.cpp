@@ -193,6 +193,8 @@ private slots:
             QVERIFY2(!text.contains(absent), qPrintable(text));
         }
         QVERIFY(text.contains(QStringLiteral("APP=Zelvo 王;")));
+        // A user name that could not be written into it still names the session.
+        QCOMPARE(OrderDatabase::applicationName(QStringLiteral("a};b")), QStringLiteral("Zelvo a  b"));
         QVERIFY(text.contains(QStringLiteral("TDS_Version=7.4")));
         QVERIFY(text.contains(QStringLiteral("ClientCharset=UTF-8")));
     }
