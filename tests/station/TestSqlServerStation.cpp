@@ -88,6 +88,63 @@ private slots:
         QCOMPARE(shop.demo->sounds.played.constLast(), QStringLiteral("False.wav"));
     }
 
+    // A procedure that fails on the server, or a connection dropped at it: the run stops without
+    // shipping, the trade stays as the procedures left it, and once the server is well again the
+    // next scan of the parcel ships it.
+    void procedureFaults_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("match");
+        QTest::addColumn<QString>("trade");
+        QTest::newRow("error in the stock-out check") << "error"
+                                                      << "G_TradeStockOutCHK"
+                                                      << "5|0||0";
+        QTest::newRow("error in the stock-out") << "error"
+                                                << "exec G_TradeStockOut @"
+                                                << "5|0||0";
+        QTest::newRow("error in closing") << "error"
+                                          << "G_TradeOver"
+                                          << "5|1|李秀兰|1097.5";
+        QTest::newRow("dropped at the stock-out check") << "drop"
+                                                        << "G_TradeStockOutCHK"
+                                                        << "5|0||0";
+        QTest::newRow("dropped at closing") << "drop"
+                                            << "G_TradeOver"
+                                            << "5|1|李秀兰|1097.5";
+    }
+    void procedureFaults()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, match);
+        QFETCH(QString, trade);
+        WireShop shop;
+        shop.logIn();
+        QJsonObject faults;
+        if (fault == QLatin1String("error")) {
+            faults[QStringLiteral("error")] = QJsonArray{QJsonObject{
+                {QStringLiteral("match"), match}, {QStringLiteral("message"), QStringLiteral("死锁")}}};
+        } else {
+            faults[QStringLiteral("drop")] = QJsonArray{match};
+        }
+        QVERIFY(shop.server->setFaults(faults));
+        const char* columns = "TradeStatus, bStockOut, ifnull(Picker,''), GoodsWeight";
+
+        QCOMPARE(shop.ship(), ShipOutcome::Refused);
+        QCOMPARE(shop.tradeColumns(columns), trade);
+        if (fault == QLatin1String("drop")) {
+            QCOMPARE(shop.lines().constFirst(),
+                     QStringLiteral(" : ZT90001 : 订单数据库连接已断开,请重新扫描!"));
+        }
+
+        QVERIFY(shop.server->setFaults({}));
+        shop.demo->prompter.messages.clear();
+        QCOMPARE(shop.ship(), ShipOutcome::Shipped);
+        QCOMPARE(
+            shop.lines().constFirst(),
+            QStringLiteral(" : ZT90001 : 商品:1.098kg，包裹:1.250kg，差:0.152kg，邮资为：12元,发货成功!"));
+        QCOMPARE(shop.tradeColumns(columns), QStringLiteral("8|1|李秀兰|1097.5"));
+    }
+
     void additionalWaybill_data()
     {
         QTest::addColumn<bool>("once");

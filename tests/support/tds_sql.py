@@ -45,11 +45,37 @@ def _replace_datediff(sql):
     return pattern.sub(lambda m: "cast(julianday(date(%s)) - julianday(date(%s)) as integer)" % (m.group(3), m.group(2)), sql)
 
 
+_TOP = re.compile(r"(?is)\bselect\s+(distinct\s+)?top\s+(\d+)\s+")
+
+
+def _scope_end(sql, start):
+    """Where the query starting at start ends: its closing parenthesis or the end of the text."""
+    depth = 0
+    quoted = False
+    for index in range(start, len(sql)):
+        ch = sql[index]
+        if ch == "'":
+            quoted = not quoted
+        elif not quoted and ch == "(":
+            depth += 1
+        elif not quoted and ch == ")":
+            if depth == 0:
+                return index
+            depth -= 1
+    return len(sql)
+
+
 def _replace_top(sql):
-    match = re.match(r"(?is)^\s*select\s+(distinct\s+)?top\s+(\d+)\s+(.*)$", sql)
-    if not match:
-        return sql
-    return "select %s%s limit %s" % (match.group(1) or "", match.group(3).rstrip().rstrip(";"), match.group(2))
+    """"select top N ..." becomes "select ... limit N", in subqueries too (innermost last)."""
+    while True:
+        matches = list(_TOP.finditer(sql))
+        if not matches:
+            return sql
+        match = matches[-1]
+        end = _scope_end(sql, match.end())
+        head = "select " + (match.group(1) or "")
+        body = sql[match.end() : end].rstrip()
+        sql = sql[: match.start()] + head + body + " limit " + match.group(2) + sql[end:]
 
 
 def translate(sql):
@@ -67,6 +93,41 @@ def translate(sql):
     text = re.sub(r"(?i)\bdelete\s+\*\s+from\b", "delete from", text)
     text = _replace_top(text)
     return text
+
+
+_STATEMENT_START = re.compile(
+    r"(?i)^\s*(select|insert|update|delete|exec|execute|alter|create|drop|truncate|with)\b"
+)
+
+
+def split_statements(text):
+    """The statements of a batch: split at ";" and at line starts that begin a new statement,
+    never inside quotes or parentheses."""
+    statements = []
+    current = []
+    depth = 0
+    quoted = False
+    for line in text.split("\n"):
+        if current and depth == 0 and not quoted and _STATEMENT_START.match(line):
+            statements.append("\n".join(current))
+            current = []
+        piece = ""
+        for ch in line:
+            if ch == "'":
+                quoted = not quoted
+            elif not quoted and ch == "(":
+                depth += 1
+            elif not quoted and ch == ")":
+                depth -= 1
+            if ch == ";" and not quoted and depth == 0:
+                current.append(piece)
+                statements.append("\n".join(current))
+                current, piece = [], ""
+            else:
+                piece += ch
+        current.append(piece)
+    statements.append("\n".join(current))
+    return [s.strip() for s in statements if s.strip()]
 
 
 def _positional(sql):

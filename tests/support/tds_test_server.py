@@ -27,6 +27,8 @@ import sys
 import threading
 import time
 
+# The modules beside this script; no bytecode is left in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tds_sql  # noqa: E402
@@ -41,7 +43,7 @@ class Faults:
             "silent": args.silent,
             "answer_delay_ms": args.answer_delay_ms,
             "delay": [parse_delay(d) for d in args.delay],
-            "error": [{"match": e, "message": "G_TradeOver raised an error", "number": 50000} for e in args.error],
+            "error": [{"match": e, "message": "the test server raised an error", "number": 50000} for e in args.error],
             "drop": list(args.drop),
             "collation": "latin1" if args.latin1 else "chinese",
             "text_type": "nvarchar" if args.nvarchar else "varchar",
@@ -420,7 +422,9 @@ class Session:
             setting = re.match(r"\s*set\s+nocount\s+(on|off)\s*;?\s*$", line, re.I)
             if setting:
                 self.nocount = setting.group(1).lower() == "on"
-            elif re.match(r"\s*(set\s+\w+|declare\s+@|if\s+@@trancount|begin\s+tran|commit|rollback)\b", line, re.I):
+            elif "=" not in line and re.match(r"\s*set\s+\w+", line, re.I):
+                continue  # a session option such as QUOTED_IDENTIFIER or TEXTSIZE
+            elif re.match(r"\s*(declare\s+@|if\s+@@trancount|begin\s+tran|commit|rollback)\b", line, re.I):
                 continue
             else:
                 kept.append(line)
@@ -435,7 +439,11 @@ class Session:
                     return runner(match, rest, Arguments(values), error)
             if error:
                 return [Part("error", error=error.get("message", "error"), number=error.get("number", 50000))]
-            return [Part("rows" if (r := self.store.run(rest, values)).is_rows else "count", result=r, count=r.count)]
+            parts = []
+            for statement in tds_sql.split_statements(rest):
+                result = self.store.run(statement, values)
+                parts.append(Part("rows" if result.is_rows else "count", result=result, count=result.count))
+            return parts
         except tds_sql.SqlError as e:
             return [Part("error", error=str(e), number=e.number)]
         except (IndexError, ValueError) as e:

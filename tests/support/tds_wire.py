@@ -252,7 +252,7 @@ def return_status(value):
 class Column:
     """A result column: its name and TDS type; encode() turns a Python value into its row bytes."""
 
-    def __init__(self, name, kind, collation=None, nullable=True):
+    def __init__(self, name, kind, collation=None):
         self.name = name
         self.kind = kind  # int, bigint, float, money, decimal, datetime, varchar, nvarchar
         self.collation = collation
