@@ -158,8 +158,9 @@ public:
     bool beginTradeClosing(std::unique_ptr<Transaction>* unit);
     bool addTradeLog(const QString& tradeId, const QString& operatorName, const QString& detail);
 
-    // A statement that failed because the connection is gone marks it lost; reopenIfLost() opens it
-    // again from the settings open() was given. Nothing to do when it is fine.
+    // A statement that failed because the connection is gone (or ran out of time) marks it lost;
+    // reopenIfLost() opens it again from the settings open() was given, as every statement does
+    // first by itself. Nothing to do when it is fine.
     bool connectionLost() const { return m_lost; }
     bool reopenIfLost(QString* error);
     // Statements sent through this object, for the benchmarks.
@@ -222,7 +223,8 @@ private:
     // Notes why a statement failed; the failed query is already finished. A time-out, a broken
     // link or a probe that no longer gets through marks the connection lost.
     void noteFailure(const QString& error, const QString& sqlState = {});
-    // Counts a procedure run on the embedded file; false (connection lost) when it is not open.
+    // Counts a procedure run on the embedded file; false (connection lost) when the file is not
+    // open and cannot be opened again.
     bool embeddedReady();
     // Notes the failure of an embedded procedure that did not run, as for any statement.
     ProcedureResult embeddedOutcome(ProcedureResult outcome);
