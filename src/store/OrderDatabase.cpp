@@ -261,6 +261,9 @@ bool OrderDatabase::ready()
     if (isOpen() && !m_lost) {
         return true;
     }
+    if (m_timedOut.isValid() && !m_timedOut.hasExpired(kPauseAfterTimeoutMs)) {
+        return false; // lastError still tells of the time-out
+    }
     const bool reopened = reopenIfLost(nullptr);
     if (!reopened) {
         m_lost = true;
@@ -302,6 +305,9 @@ void OrderDatabase::noteFailure(const QString& error, const QString& sqlState)
         writeLog((late ? QStringLiteral("statement timed out after %1 s: ").arg(m_statementTimeout)
                        : QStringLiteral("connection lost: ")) +
                  state + error);
+        if (late) {
+            m_timedOut.start();
+        }
         dropConnection();
         return;
     }

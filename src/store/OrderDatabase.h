@@ -3,6 +3,7 @@
 #include "store/ServerSettings.h"
 #include "store/SqlConnection.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -33,6 +34,9 @@ public:
     static constexpr int kLoginTimeoutSeconds = 5;
     // How long one statement may take when the station's option row says nothing else.
     static constexpr int kDefaultStatementTimeoutSeconds = 30;
+    // After a statement ran out of time, the further statements of the same action fail at once
+    // for this long instead of waiting on the server again; the next action opens it anew.
+    static constexpr int kPauseAfterTimeoutMs = 1000;
     // The file in the data folder where failed connections and statements that ran out of time
     // leave the driver's reason.
     static constexpr char kLogFileName[] = "OrderDatabase.log";
@@ -237,5 +241,7 @@ private:
     // Where open() last connected to, kept for reopenIfLost(); close() forgets it.
     std::optional<std::pair<ServerSettings, QString>> m_openedWith;
     bool m_lost = false;
+    // Running since the last statement that ran out of time.
+    QElapsedTimer m_timedOut;
     quint64 m_statements = 0;
 };
