@@ -188,6 +188,38 @@ public:
     bool setGoodsWeight(const QString& goodsId, double grams);
     bool goodsWeight(const QString& goodsId, std::optional<QString>* weight);
 
+    // --- Query tab: search, paging and export of shipped trades (OrderDatabaseQuery.cpp) ---
+
+    // The filters of one search: fragments " and …" with a "?" for each value, appended to the
+    // fixed joins of the trade, customer, shop and logistics tables.
+    struct TradeFilter
+    {
+        QString sql;
+        QVariantList values;
+    };
+    // One found trade: the 21 fields of the result list's columns 1 to 22 without the weight
+    // difference (TradeID … Tel), as text, and the three numbers the sums are taken of.
+    struct FoundTrade
+    {
+        QStringList fields;
+        double goodsWeight = 0;
+        double packagedWeight = 0;
+        double postage = 0;
+    };
+    // A like pattern finding the text literally in this dialect: "%", "_", the escape character
+    // "\" and on SQL Server "[" match only themselves. Used with " escape '\\'".
+    static QString literalLikePattern(Dialect dialect, const QString& value);
+    bool countTrades(const TradeFilter& filter, qint64* total);
+    // pageSize trades in TradeID order after the first offset ones. total, the count of the filter,
+    // lets the embedded file choose between walking the trades in order and sorting those found.
+    bool tradePage(const TradeFilter& filter, int pageSize, qint64 offset, qint64 total,
+                   QList<FoundTrade>* trades);
+    // Every trade of the filter in TradeID order, handed to take one by one; take returns false to
+    // stop early. total, the count of the filter, chooses the embedded file's way as for a page.
+    // False (and lastError) when the statement failed.
+    bool eachTrade(const TradeFilter& filter, qint64 total,
+                   const std::function<bool(const FoundTrade&)>& take);
+
     // A forward-only query with the values bound in order; nullopt (and lastError) when it fails.
     // The caller reads it; prefer rows(), which leaves the connection free at once.
     std::optional<QSqlQuery> select(const QString& sql, const QVariantList& values = {});
@@ -197,6 +229,15 @@ public:
     // A statement without rows; false (and lastError) when it fails.
     bool execute(const QString& sql, const QVariantList& values = {});
     QSqlDatabase& db();
+
+    // --- Administrator maintenance commands (OrderDatabaseMaintenance.cpp) ---
+
+    // Trades of status '11' whose goods weight is 0 take their estimated weight as goods weight.
+    // False (lastError, the database's own text) when the statement failed.
+    bool copyEstimatedGoodsWeight();
+    // Deletes every trade of status 2 with its log lines, goods lines and interface records, all or
+    // nothing: a failure leaves every trade as it was. False (lastError) when it failed.
+    bool clearTradesAwaitingReview();
 
 private:
     // What one statement gave, every result read to its end.
@@ -222,6 +263,8 @@ private:
     void dropConnection();
     void writeLog(const QString& what) const;
     QStringList firstColumn(const QString& sql);
+    void useLargeReadCache();
+    qint64 lastTradeId();
     GuardedWrite guardedUpdate(const QString& sql, const QVariantList& values);
     ProcedureResult runProcedureBatch(const QString& batch, const QVariantList& values);
     // Notes why a statement failed; the failed query is already finished. A time-out, a broken

@@ -4,6 +4,7 @@
 #include "base/Transaction.h"
 #include "store/LocalQuery.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
@@ -76,10 +77,36 @@ bool notOpen(QString* error)
     return false;
 }
 
+// A column as text; a number kept as a real reads as typed (100000, not 1e+05).
 QString text(const QSqlRecord& row, const char* column)
 {
     const QVariant value = row.value(QLatin1String(column));
-    return value.isNull() ? QString() : value.toString().trimmed();
+    if (value.isNull()) {
+        return {};
+    }
+    if (value.typeId() == QMetaType::Double) {
+        return QString::number(value.toDouble(), 'g', 15);
+    }
+    return value.toString().trimmed();
+}
+
+// Sets columns of the option row; a file without that row keeps nothing, which is a damaged file
+// and not a saved option.
+bool updateOptionRow(QSqlDatabase& db, const QString& assignments, const QVariantList& values, QString* error)
+{
+    int changedRows = 0;
+    if (!LocalQuery::exec(
+            db, QStringLiteral("update Initialization set ") + assignments + QStringLiteral(" where ID = 1"),
+            values, error, &changedRows)) {
+        return false;
+    }
+    return changedRows == 1 || notOpen(error);
+}
+
+// A typed text as its column keeps it: a null text leaves the column empty.
+QVariant typed(const QString& text)
+{
+    return text.isNull() ? QVariant() : QVariant(text);
 }
 
 } // namespace
@@ -201,24 +228,144 @@ bool StationSettings::shownColumns(QList<bool>* shown, QString* error) const
     return true;
 }
 
+bool StationSettings::pageSizes(QStringList* sizes, QString* error) const
+{
+    return m_db.isOpen() ? LocalQuery::column(m_db, QStringLiteral("select PageSize from Page order by ID"),
+                                              {}, sizes, error)
+                         : notOpen(error);
+}
+
+bool StationSettings::alarmTable(AlarmTable* table, QString* error) const
+{
+    if (!m_db.isOpen()) {
+        return notOpen(error);
+    }
+    std::optional<QSqlRecord> flags;
+    if (!LocalQuery::firstRow(
+            m_db, QStringLiteral("select RbAlarmRang, RbAlarmPercent from Initialization where ID = 1"), {},
+            &flags, error)) {
+        return false;
+    }
+    if (!flags) {
+        return notOpen(error);
+    }
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("select WeightFrom, WeightTo, NormalFrom, NormalTo, NormalPercent from "
+                                   "AlarmSet order by ID"))) {
+        if (error) {
+            *error = query.lastError().text();
+        }
+        return false;
+    }
+    AlarmTable read;
+    read.rangeRule = nonZero(*flags, "RbAlarmRang");
+    read.percentRule = nonZero(*flags, "RbAlarmPercent");
+    while (query.next()) {
+        const QSqlRecord row = query.record();
+        read.rows.append({text(row, "WeightFrom"), text(row, "WeightTo"), text(row, "NormalFrom"),
+                          text(row, "NormalTo"), text(row, "NormalPercent")});
+    }
+    *table = read;
+    return true;
+}
+
 bool StationSettings::update(const QString& assignments, const QVariantList& values, QString* error)
 {
     if (!m_db.isOpen()) {
         return notOpen(error);
     }
-    int changedRows = 0;
-    if (!LocalQuery::exec(m_db,
-                          QStringLiteral("update Initialization set ") + assignments +
-                              QStringLiteral(" where ID = 1"),
-                          values, error, &changedRows)) {
+    if (!updateOptionRow(m_db, assignments, values, error)) {
         return false;
-    }
-    // A file without the option row keeps nothing: that is a damaged file, not a saved option.
-    if (changedRows != 1) {
-        return notOpen(error);
     }
     emit changed();
     return true;
+}
+
+bool StationSettings::writeTogether(const std::function<bool(QString*)>& write, QString* error)
+{
+    if (!m_db.isOpen()) {
+        return notOpen(error);
+    }
+    bool done = false;
+    {
+        Transaction transaction(m_db, Transaction::Lock::Immediate);
+        if (!transaction.isOpen()) {
+            if (error) {
+                *error = transaction.beginError();
+            }
+            return false;
+        }
+        done = write(error) && transaction.commit(error);
+    }
+    if (done) {
+        emit changed();
+    }
+    return done;
+}
+
+bool StationSettings::storeAlarmMode(AlarmMode mode, QString* error)
+{
+    return update(QStringLiteral("RbAlarmRang = ?, RbAlarmPercent = ?"),
+                  {mode == AlarmMode::Range ? 1 : 0, mode == AlarmMode::Percent ? 1 : 0}, error);
+}
+
+bool StationSettings::storeAlarmBrackets(const QList<AlarmRow>& rows, QString* error)
+{
+    return writeTogether(
+        [this, &rows](QString* why) {
+            if (!LocalQuery::exec(m_db, QStringLiteral("delete from AlarmSet"), {}, why)) {
+                return false;
+            }
+            for (const AlarmRow& row : rows) {
+                if (!LocalQuery::exec(
+                        m_db,
+                        QStringLiteral("insert into AlarmSet (WeightFrom, WeightTo, NormalFrom, "
+                                       "NormalTo, NormalPercent) values (?, ?, ?, ?, ?)"),
+                        {typed(row.weightFrom), typed(row.weightTo), typed(row.normalFrom),
+                         typed(row.normalTo), typed(row.normalPercent)},
+                        why)) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        error);
+}
+
+bool StationSettings::storeOtherSettings(const OtherSettings& other, QString* error)
+{
+    return writeTogether(
+        [this, &other](QString* why) {
+            const auto flag = [](bool on) { return on ? 1 : 0; };
+            if (!updateOptionRow(
+                    m_db,
+                    QStringLiteral("PackageIDCheck = ?, PickerCheck = ?, PackageOperatorCheck = ?, "
+                                   "CheckSum = ?, ChkOverWeight = ?, MultiPostID = ?, "
+                                   "ChkCalcWeightOnce = ?, DefaultPageSize = ?, CheckAlarm = ?"),
+                    {flag(other.packageIdCheck), flag(other.pickerCheck), flag(other.packageOperatorCheck),
+                     flag(other.checkSum), flag(other.chkOverWeight), flag(other.multiPostId),
+                     flag(other.calcWeightOnce),
+                     QVariant(other.pageSize.isNull() ? QStringLiteral("") : other.pageSize),
+                     flag(other.checkAlarm)},
+                    why)) {
+                return false;
+            }
+            // Row i of the column list, in column order, takes the i-th flag.
+            QStringList ids;
+            if (!LocalQuery::column(m_db, QStringLiteral("select ID from ListView1Conf order by ColIndex"),
+                                    {}, &ids, why)) {
+                return false;
+            }
+            for (int row = 0; row < ids.size() && row < other.shownColumns.size(); ++row) {
+                if (!LocalQuery::exec(m_db, QStringLiteral("update ListView1Conf set Sel = ? where ID = ?"),
+                                      {flag(other.shownColumns[row]), ids[row]}, why)) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        error);
 }
 
 bool StationSettings::storeSummary(bool checked, QString* error)
@@ -229,6 +376,11 @@ bool StationSettings::storeSummary(bool checked, QString* error)
 bool StationSettings::storeWeighOnly(bool checked, QString* error)
 {
     return update(QStringLiteral("check6 = ?"), {checked ? 1 : 0}, error);
+}
+
+bool StationSettings::storeFuzzy(bool checked, QString* error)
+{
+    return update(QStringLiteral("Chkfuzzy = ?"), {checked ? 1 : 0}, error);
 }
 
 bool StationSettings::storeRemembered(Staff which, bool checked, const QString& value, QString* error)

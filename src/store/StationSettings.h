@@ -77,6 +77,41 @@ public:
 
     static constexpr int kDefaultStatementTimeout = 30;
 
+    // One stored alarm bracket, texts as typed; a null text is a column left empty (NULL).
+    struct AlarmRow
+    {
+        QString weightFrom;
+        QString weightTo;
+        QString normalFrom;
+        QString normalTo;
+        QString normalPercent;
+    };
+
+    // The two rule buttons as stored (one, both or neither may be set) and the brackets in their
+    // stored order.
+    struct AlarmTable
+    {
+        bool rangeRule = false;
+        bool percentRule = false;
+        QList<AlarmRow> rows;
+    };
+
+    // What the other-settings dialog edits: the scan tab's options, the query tab's columns and
+    // page size, and the alarm switch.
+    struct OtherSettings
+    {
+        bool packageIdCheck = false;
+        bool pickerCheck = false;
+        bool packageOperatorCheck = false;
+        bool checkSum = false;
+        bool chkOverWeight = false;
+        bool multiPostId = false;
+        bool calcWeightOnce = false;
+        QList<bool> shownColumns; // in column order, as shownColumns() reads them
+        QString pageSize;
+        bool checkAlarm = false;
+    };
+
     explicit StationSettings(QObject* parent = nullptr);
     // The open login.db; until then (or when it could not be opened) every read and write fails.
     void setDatabase(const QSqlDatabase& loginDb) { m_db = loginDb; }
@@ -93,9 +128,14 @@ public:
     bool weightTypes(QStringList* types, QString* error) const;
     // Whether each column of the query result list is shown, in column order.
     bool shownColumns(QList<bool>* shown, QString* error) const;
+    // The page sizes offered to the query tab, in their stored order.
+    bool pageSizes(QStringList* sizes, QString* error) const;
+    bool alarmTable(AlarmTable* table, QString* error) const;
 
     bool storeSummary(bool checked, QString* error);
     bool storeWeighOnly(bool checked, QString* error);
+    // The query tab's "模糊查询".
+    bool storeFuzzy(bool checked, QString* error);
     // The remember box's tick and the pick-list's current text, stored on unticking too.
     bool storeRemembered(Staff which, bool checked, const QString& value, QString* error);
     // The login preset of the login window.
@@ -105,10 +145,19 @@ public:
     bool storeScale(int portNumber, int scaleTypeId,
                     const std::function<bool(QSqlDatabase&, QString*)>& alsoWrite, QString* error);
 
+    // The rule of the weight alarm, stored as the two rule buttons' states.
+    bool storeAlarmMode(AlarmMode mode, QString* error);
+    // Replaces every alarm bracket by rows, all or nothing: a failure keeps the old brackets.
+    bool storeAlarmBrackets(const QList<AlarmRow>& rows, QString* error);
+    // All of it in one unit of work.
+    bool storeOtherSettings(const OtherSettings& other, QString* error);
+
 signals:
     void changed();
 
 private:
+    // Runs write inside one unit of work and announces the change when it was kept.
+    bool writeTogether(const std::function<bool(QString*)>& write, QString* error);
     bool update(const QString& assignments, const QVariantList& values, QString* error);
 
     mutable QSqlDatabase m_db;

@@ -18,7 +18,12 @@
 #include "postage/gui/TPostageStyleDlg.h"
 #include "postage/gui/TRuleDlg.h"
 #include "postage/gui/TSndStyleDlg.h"
+#include "query/gui/TDataDetailDlg.h"
+#include "query/gui/TFormProgress.h"
 #include "scale/gui/TElectronicScaleSetDlg.h"
+#include "settings/gui/TAlarmSetDlg.h"
+#include "settings/gui/TOKRightDlg.h"
+#include "settings/gui/TQtherSettingDlg.h"
 #include "store/DemoOrderData.h"
 
 #include <QApplication>
@@ -179,6 +184,25 @@ void shootMainWindow(TFunctionsDlg& main, Photographer& camera)
     }
 }
 
+// The query tab's record detail with the longest texts a trade holds, and its export progress.
+void shootQueryWindows(TFunctionsDlg& main, Photographer& camera)
+{
+    auto* detail = windowOf<TDataDetailDlg>();
+    QStringList fields;
+    for (int field = 1; field <= 22; ++field) {
+        fields << QStringLiteral("胜利街498号阳光公寓1栋3单元301室%1").arg(field);
+    }
+    detail->fill(QStringLiteral("65000"), fields);
+    camera.shoot(QStringLiteral("record-detail"), *detail);
+
+    auto* progress = windowOf<TFormProgress>();
+    progress->start(&main, 100);
+    progress->advanceTo(40);
+    settle();
+    camera.check(QStringLiteral("export-progress"), *progress);
+    progress->hide();
+}
+
 // The postage windows on the first express company with rules; the rule editor on each of its
 // pages, with its province panel closed and open.
 void shootPostageWindows(StationWindows& windows, Photographer& camera)
@@ -219,6 +243,23 @@ void shootPostageWindows(StationWindows& windows, Photographer& camera)
     editor->showAllPages();
 }
 
+// The settings dialogs as the settings tab opens them, the other settings on each of its pages.
+void shootSettingsWindows(Photographer& camera)
+{
+    auto* alarm = windowOf<TAlarmSetDlg>();
+    alarm->AlarmFormShow();
+    camera.shoot(QStringLiteral("alarm-settings"), *alarm);
+    auto* other = windowOf<TQtherSettingDlg>();
+    auto* pages = childOf<QTabWidget>(*other, "PageControl1");
+    const char* names[] = {"other-settings-scan", "other-settings-query", "other-settings-alarm"};
+    for (int page = 0; page < pages->count(); ++page) {
+        other->FormShow();
+        camera.shoot(QString::fromLatin1(names[page]), *other,
+                     [pages, page] { pages->setCurrentIndex(page); });
+    }
+    camera.shoot(QStringLiteral("operation-code"), *windowOf<TOKRightDlg>());
+}
+
 int run(const QString& outputFolder)
 {
     QTemporaryDir data;
@@ -243,9 +284,11 @@ int run(const QString& outputFolder)
         std::unique_ptr<StationWindows> windows = buildWindows(data.path() + QLatin1Char('/'));
         TFunctionsDlg& main = logIn(*windows, camera);
         shootMainWindow(main, camera);
+        shootQueryWindows(main, camera);
         camera.shoot(QStringLiteral("scale-settings"), *windowOf<TElectronicScaleSetDlg>());
         camera.shoot(QStringLiteral("version"), *windowOf<TPublishDlg>());
         shootPostageWindows(*windows, camera);
+        shootSettingsWindows(camera);
         main.hide();
     } catch (const Missing& missing) {
         std::fprintf(stderr, "%s\n", qPrintable(missing.what));

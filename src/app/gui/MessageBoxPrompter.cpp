@@ -72,6 +72,18 @@ bool MessageBoxPrompter::ask(const QString& text)
     return yes;
 }
 
+bool MessageBoxPrompter::askWarning(const QString& caption, const QString& text)
+{
+    // Over every window of the program, owned by none of them.
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    // A scanned number's letters would otherwise reach the buttons' shortcuts ("Y" for Yes).
+    const TypedKeys swallowed(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString MessageBoxPrompter::takeTypedDuringQuestion()
 {
     return std::exchange(m_typedDuringQuestion, QString());

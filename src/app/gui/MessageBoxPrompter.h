@@ -6,8 +6,9 @@
 #include <QWidget>
 
 // Real message boxes over a window, titled "Zelvo": plain messages with one button (a warning, or
-// an information for a success), questions with OK and Cancel. A question's default is Cancel, and
-// what a scanner types into an open question is kept instead of being lost in the box.
+// an information for a success), questions with OK and Cancel, warnings with their own caption and
+// Yes and No. A question's default is Cancel and a warning's No, and what a scanner types into an
+// open question is kept instead of being lost in the box.
 class MessageBoxPrompter : public Prompter
 {
 public:
@@ -18,6 +19,7 @@ public:
     void inform(const QString& text) override;
     void tell(const QString& text) override;
     bool ask(const QString& text) override;
+    bool askWarning(const QString& caption, const QString& text) override;
     QString takeTypedDuringQuestion() override;
 
 private:

@@ -15,7 +15,11 @@
 #include "query/gui/QueryTab.h"
 #include "scale/ScaleSettingsApply.h"
 #include "scale/gui/TElectronicScaleSetDlg.h"
+#include "settings/MaintenanceCommands.h"
 #include "settings/gui/SettingsTab.h"
+#include "settings/gui/TAlarmSetDlg.h"
+#include "settings/gui/TOKRightDlg.h"
+#include "settings/gui/TQtherSettingDlg.h"
 #include "station/gui/ScanTab.h"
 
 #include <QAction>
@@ -37,6 +41,11 @@ TFunctionsDlg::TFunctionsDlg(StationSession& session, TLogin& login, QWidget* pa
     , m_settingsTab(new SettingsTab(this))
     , m_action1(new QAction(this))
     , m_action2(new QAction(this))
+    , m_otherSettingsDialog(std::make_unique<TQtherSettingDlg>(session.settings(), session.prompter()))
+    , m_alarmDialog(std::make_unique<TAlarmSetDlg>(session.settings(), session.prompter()))
+    , m_operationCodeDialog(std::make_unique<TOKRightDlg>())
+    , m_maintenance(new MaintenanceCommands(
+          session.prompter(), [this] { return m_operationCodeDialog->exec() == QDialog::Accepted; }, this))
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -67,6 +76,15 @@ TFunctionsDlg::TFunctionsDlg(StationSession& session, TLogin& login, QWidget* pa
     connect(m_settingsTab, &SettingsTab::connectionRequested, this, &TFunctionsDlg::ConnectBtnClick);
     connect(m_settingsTab, &SettingsTab::scaleRequested, this, &TFunctionsDlg::Button3Click);
     connect(m_settingsTab, &SettingsTab::expressStylesRequested, this, &TFunctionsDlg::BitBtn3Click);
+    connect(m_settingsTab, &SettingsTab::otherSettingsRequested, this, &TFunctionsDlg::Button2Click);
+    connect(m_settingsTab, &SettingsTab::alarmSettingsRequested, this, &TFunctionsDlg::Button4Click);
+    connect(m_settingsTab, &SettingsTab::maintenanceRequested, this,
+            [this](MaintenanceCommands::Command command, const QString& caption) {
+                const LoginContext& context = m_session.context();
+                m_maintenance->request(command, caption,
+                                       {context.isAdministrator(), context.server, context.programFolder});
+            });
+    connect(m_maintenance, &MaintenanceCommands::busyChanged, m_settingsTab, &SettingsTab::setCommandsBusy);
 
     m_weightBoxes = std::make_unique<WeightBoxesView>(*m_scanTab, *m_goodsTab);
     StationStores& stores = session.stores();
@@ -151,6 +169,21 @@ void TFunctionsDlg::BitBtn3Click()
         m_postageDialogs.sndStyleDlg->exec();
     } else {
         m_session.prompter().inform(QString::fromUtf8(Texts::kConfigAccessFailed));
+    }
+}
+
+void TFunctionsDlg::Button2Click()
+{
+    // The tabs follow the stored settings as soon as OK has stored them.
+    if (m_otherSettingsDialog->FormShow() && m_otherSettingsDialog->exec() == QDialog::Accepted) {
+        m_session.prompter().tell(QStringLiteral("配置修改成功!"));
+    }
+}
+
+void TFunctionsDlg::Button4Click()
+{
+    if (m_alarmDialog->AlarmFormShow() && m_alarmDialog->exec() == QDialog::Accepted) {
+        m_session.prompter().tell(QStringLiteral("报警配置修改成功!"));
     }
 }
 

@@ -15,7 +15,11 @@ class QueryTab;
 class ScanTab;
 class SettingsTab;
 class StationSession;
+class TAlarmSetDlg;
 class TElectronicScaleSetDlg;
+class MaintenanceCommands;
+class TOKRightDlg;
+class TQtherSettingDlg;
 class WeightBoxesView;
 class TLogin;
 class TLoginSetDlg;
@@ -58,6 +62,8 @@ private:
     void ConnectBtnClick();
     void Button3Click();
     void BitBtn3Click();
+    void Button2Click();
+    void Button4Click();
 
     std::unique_ptr<Ui::TFunctionsDlg> m_ui;
     StationSession& m_session;
@@ -74,4 +80,9 @@ private:
     std::unique_ptr<WeightBoxesView> m_weightBoxes;
     TElectronicScaleSetDlg* m_scaleDialog = nullptr;
     PostageDialogs m_postageDialogs;
+    // Windows of their own, centred on the screen; their controls' names repeat those of the tabs.
+    std::unique_ptr<TQtherSettingDlg> m_otherSettingsDialog;
+    std::unique_ptr<TAlarmSetDlg> m_alarmDialog;
+    std::unique_ptr<TOKRightDlg> m_operationCodeDialog;
+    MaintenanceCommands* m_maintenance;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/MaintenanceCommands.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -19,6 +21,8 @@ public:
     ~SettingsTab() override;
 
     PanelStatusBar* statusBar() const;
+    // While a maintenance command runs, the tab shows it is busy and starts no second one.
+    void setCommandsBusy(bool busy);
 
 signals:
     // The buttons of the tab; the main window opens what each asks for.
@@ -27,6 +31,10 @@ signals:
     void connectionRequested();
     void scaleRequested();
     void expressStylesRequested();
+    void otherSettingsRequested();
+    void alarmSettingsRequested();
+    // caption is the clicked button's, for the success message.
+    void maintenanceRequested(MaintenanceCommands::Command command, const QString& caption);
 
 private:
     std::unique_ptr<Ui::SettingsTab> m_ui;

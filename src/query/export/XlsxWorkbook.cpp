@@ -1,0 +1,181 @@
+#include "query/export/XlsxWorkbook.h"
+
+#include "query/export/WorkbookFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <xlsxwriter.h>
+
+namespace {
+
+// XML cannot hold the C0 control characters other than tab, line feed and carriage return; a
+// workbook with one would not open.
+bool xmlSafe(QChar c)
+{
+    return c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+void toXmlText(QStringView text, QByteArray* utf8)
+{
+    bool safe = true;
+    for (const QChar c : text) {
+        safe = safe && xmlSafe(c);
+    }
+    if (safe) {
+        *utf8 = text.toUtf8();
+        return;
+    }
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        if (xmlSafe(c)) {
+            kept.append(c);
+        }
+    }
+    *utf8 = kept.toUtf8();
+}
+
+QString libraryReason(lxw_error code)
+{
+    return QString::fromUtf8(lxw_strerror(code));
+}
+
+} // namespace
+
+void XlsxWorkbook::BookFree::operator()(lxw_workbook* book) const
+{
+    lxw_workbook_free(book);
+}
+
+XlsxWorkbook::XlsxWorkbook(const QString& path)
+    : path_(path)
+    , part_(WorkbookFile::partPath(path))
+    , tempDir_(QFile::encodeName(QFileInfo(part_).absolutePath()))
+{
+}
+
+XlsxWorkbook::~XlsxWorkbook()
+{
+    if (state_ != State::Done) {
+        discard();
+    }
+}
+
+// The library opens its output only when it closes; an empty part made at the first sheet reports
+// a folder that cannot be written before any rows are read.
+bool XlsxWorkbook::ready(QString* error)
+{
+    if (state_ == State::Writing) {
+        return true;
+    }
+    if (state_ != State::Fresh) {
+        return WorkbookFile::fail(error, WorkbookFile::writeFailure(path_, QStringLiteral("工作簿已结束")));
+    }
+    QFile probe(part_);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return failWith(error, probe.errorString());
+    }
+    state_ = State::Writing;
+    probe.close();
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = tempDir_.data();
+    book_.reset(workbook_new_opt(QFile::encodeName(part_).constData(), &options));
+    if (!book_) {
+        return failWith(error, libraryReason(LXW_ERROR_MEMORY_MALLOC_FAILED));
+    }
+    return true;
+}
+
+bool XlsxWorkbook::failWith(QString* error, const QString& reason)
+{
+    discard();
+    return WorkbookFile::fail(error, WorkbookFile::writeFailure(path_, reason));
+}
+
+void XlsxWorkbook::discard()
+{
+    sheets_.clear();
+    book_.reset();
+    if (state_ != State::Fresh) {
+        QFile::remove(part_);
+    }
+    state_ = State::Failed;
+}
+
+bool XlsxWorkbook::addSheet(QString* error)
+{
+    if (!ready(error)) {
+        return false;
+    }
+    lxw_worksheet* sheet = workbook_add_worksheet(book_.get(), nullptr);
+    if (!sheet) {
+        return failWith(error, libraryReason(LXW_ERROR_CREATING_TMPFILE));
+    }
+    sheets_.push_back({sheet, 0, {}});
+    return true;
+}
+
+bool XlsxWorkbook::writeRow(const QList<WorkbookCell>& cells, QString* error)
+{
+    if (!ready(error) || (sheets_.empty() && !addSheet(error))) {
+        return false;
+    }
+    Sheet& sheet = sheets_.back();
+    if (sheet.rows >= LXW_ROW_MAX || cells.size() > LXW_COL_MAX) {
+        return failWith(error, libraryReason(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE));
+    }
+    const lxw_row_t row = sheet.rows++;
+    for (int column = 0; column < cells.size(); ++column) {
+        const WorkbookCell& cell = cells.at(column);
+        const QStringView text = WorkbookText::cellText(cell.text);
+        if (text.isEmpty()) {
+            continue;
+        }
+        double value = 0;
+        lxw_error written = LXW_NO_ERROR;
+        if (!cell.isText && WorkbookText::number(text, &value)) {
+            written = worksheet_write_number(sheet.sheet, row, lxw_col_t(column), value, nullptr);
+        } else {
+            toXmlText(text, &utf8_);
+            if (utf8_.isEmpty()) {
+                continue;
+            }
+            written = worksheet_write_string(sheet.sheet, row, lxw_col_t(column), utf8_.constData(), nullptr);
+        }
+        if (written != LXW_NO_ERROR) {
+            return failWith(error, libraryReason(written));
+        }
+        sheet.fit.note(column, text);
+    }
+    return true;
+}
+
+bool XlsxWorkbook::finish(QString* error)
+{
+    if (!ready(error) || (sheets_.empty() && !addSheet(error))) {
+        return false;
+    }
+    for (const Sheet& sheet : sheets_) {
+        const std::vector<int>& widths = sheet.fit.widths();
+        for (size_t column = 0; column < widths.size(); ++column) {
+            if (widths[column] > 0) {
+                worksheet_set_column(sheet.sheet, lxw_col_t(column), lxw_col_t(column), widths[column],
+                                     nullptr);
+            }
+        }
+    }
+    sheets_.clear();
+    // Closing writes the file and frees the workbook, whatever the outcome.
+    const lxw_error closed = workbook_close(book_.release());
+    if (closed != LXW_NO_ERROR) {
+        return failWith(error, libraryReason(closed));
+    }
+    if (!WorkbookFile::publish(part_, path_, error)) {
+        state_ = State::Failed;
+        return false;
+    }
+    state_ = State::Done;
+    return true;
+}
