@@ -24,7 +24,8 @@ QString LoginService::unreadableMessage(const QString& databaseError)
     if (failure.cause == OrderDatabaseFailure::Cause::Unknown) {
         return QString::fromUtf8(kDatabaseAccessFailed);
     }
-    const QString advice = failure.cause == OrderDatabaseFailure::Cause::Locked
+    const QString advice = failure.cause == OrderDatabaseFailure::Cause::Locked ||
+                                   failure.cause == OrderDatabaseFailure::Cause::TimedOut
                                ? QStringLiteral(",请稍后再登录!")
                                : QStringLiteral(",无法登录,请联系管理员!");
     return QStringLiteral("数据库访问失败:") + OrderDatabaseFailure::describe(failure) + advice;
@@ -35,6 +36,12 @@ LoginService::Result LoginService::logIn(OrderDatabase& orderDb, StationSettings
                                          const QString& typedPassword)
 {
     Result result;
+    StationSettings::Options options;
+    orderDb.setStatementTimeout(settings && settings->read(&options, nullptr)
+                                    ? options.statementTimeout
+                                    : StationSettings::kDefaultStatementTimeout);
+    // The server's list of sessions names the station's user.
+    orderDb.setStationUser(userName);
     // Without a server address there is nothing to try; an empty address would only wait for a timeout.
     if (context.server.serverIp.trimmed().isEmpty() ||
         !orderDb.open(context.server, context.programFolder, nullptr)) {

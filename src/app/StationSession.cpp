@@ -62,6 +62,7 @@ bool StationSession::openStores(QString* error)
         }
         LoginDbUpgrades::addMultiWaybillColumns(loginDb);
         LoginDbUpgrades::addWeightGuardColumns(loginDb);
+        LoginDbUpgrades::addStatementTimeoutColumn(loginDb);
         if (!m_stores.provideDemoShop(&reason)) {
             ok = failWith(error, reason);
         }

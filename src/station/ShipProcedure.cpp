@@ -84,16 +84,18 @@ ShipOutcome ShipProcedure::stopOnDatabase(StationServices& services, const QStri
                                           const QString& message)
 {
     // Said in the log with the failure sound: the operator may not be looking. The next scan
-    // opens a lost connection again, and may find the lock gone.
-    if (services.orderDb.connectionLost()) {
+    // opens a lost connection again, and may find the lock gone. A statement that ran out of time
+    // leaves the connection lost too, but says so in its own words.
+    using Cause = OrderDatabaseFailure::Cause;
+    const OrderDatabaseFailure::Failure failure =
+        OrderDatabaseFailure::classify(services.orderDb.lastError());
+    if (services.orderDb.connectionLost() && failure.cause != Cause::TimedOut) {
         services.sink.reportResult(ShipText::head(scan) + QStringLiteral("订单数据库连接已断开,请重新扫描!"),
                                    false);
         return ShipOutcome::Refused;
     }
-    const OrderDatabaseFailure::Failure failure =
-        OrderDatabaseFailure::classify(services.orderDb.lastError());
-    if (failure.cause != OrderDatabaseFailure::Cause::Unknown) {
-        const QString advice = failure.cause == OrderDatabaseFailure::Cause::Locked
+    if (failure.cause != Cause::Unknown) {
+        const QString advice = failure.cause == Cause::Locked || failure.cause == Cause::TimedOut
                                    ? QStringLiteral(",未发货,请稍后重新扫描!")
                                    : QStringLiteral(",未发货,请联系管理员!");
         services.sink.reportResult(ShipText::head(scan) + OrderDatabaseFailure::describe(failure) + advice,

@@ -32,7 +32,30 @@ bool tableExists(QSqlDatabase& db, const QString& table)
     return query.exec() && query.next();
 }
 
+bool hasColumn(QSqlDatabase& db, const QString& table, const QString& column, bool* has)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("select 1 from pragma_table_info(?) where name = ?"));
+    query.addBindValue(table);
+    query.addBindValue(column);
+    if (!query.exec()) {
+        return false;
+    }
+    *has = query.next();
+    return true;
+}
+
 } // namespace
+
+bool LoginDbUpgrades::addStatementTimeoutColumn(QSqlDatabase& db)
+{
+    bool has = true;
+    if (!hasColumn(db, QStringLiteral("Initialization"),
+                   QString::fromLatin1(StationSettingsSchema::kStatementTimeoutColumn), &has)) {
+        return false;
+    }
+    return has || runInTransaction(db, StationSettingsSchema::statementTimeoutColumnUpgrade());
+}
 
 bool LoginDbUpgrades::addMultiWaybillColumns(QSqlDatabase& db)
 {

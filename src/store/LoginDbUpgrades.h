@@ -10,6 +10,9 @@ namespace LoginDbUpgrades {
 // ChkCalcWeightOnce of the option row (both 0). No Version table or row: nothing changes.
 bool addMultiWaybillColumns(QSqlDatabase& db);
 
+// At start: an option row without the statement time-out column gains it (30 seconds).
+bool addStatementTimeoutColumn(QSqlDatabase& db);
+
 // At main window construction: a Scale row with ComNumber 9 (the layout before serial speeds were
 // stored) gains BaudRate on ScaleTypel and the Version table (2013070101).
 bool addBaudRates(QSqlDatabase& db);

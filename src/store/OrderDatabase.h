@@ -3,8 +3,10 @@
 #include "store/ServerSettings.h"
 #include "store/SqlConnection.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -27,8 +29,17 @@ public:
         Embedded
     };
 
-    // How long a login to SQL Server may take before it counts as unreachable.
+    // How long a login to SQL Server may take before it counts as unreachable, the lookup of a
+    // named instance included.
     static constexpr int kLoginTimeoutSeconds = 5;
+    // How long one statement may take when the station's option row says nothing else.
+    static constexpr int kDefaultStatementTimeoutSeconds = 30;
+    // After a statement ran out of time, the further statements of the same action fail at once
+    // for this long instead of waiting on the server again; the next action opens it anew.
+    static constexpr int kPauseAfterTimeoutMs = 1000;
+    // The file in the data folder where failed connections and statements that ran out of time
+    // leave the driver's reason.
+    static constexpr char kLogFileName[] = "OrderDatabase.log";
 
     OrderDatabase();
     ~OrderDatabase();
@@ -38,6 +49,12 @@ public:
     // Opens the connection described by the server row. A relative embedded path is taken from
     // dataFolder. Any earlier connection is closed first. The settings are kept for reopenIfLost().
     bool open(const ServerSettings& settings, const QString& dataFolder, QString* error);
+    // Each statement on SQL Server ends with a time-out after this many seconds (0: never);
+    // takes effect at the next open().
+    void setStatementTimeout(int seconds) { m_statementTimeout = seconds; }
+    int statementTimeout() const { return m_statementTimeout; }
+    // The station's user, sent in the login so that the server's sessions name their station.
+    void setStationUser(const QString& user) { m_stationUser = user; }
     void close();
     bool isOpen() const;
     Dialect dialect() const { return m_dialect; }
@@ -46,8 +63,12 @@ public:
 
     static bool isEmbedded(const ServerSettings& settings);
     static QString embeddedPath(const ServerSettings& settings, const QString& dataFolder);
-    // The ODBC connection string for a SQL Server: ServerIP may be host, host,port or host\instance.
-    static QString odbcConnectionString(const ServerSettings& settings);
+    // The ODBC connection string for a SQL Server: ServerIP may be host (port 1433), host,port or
+    // host\instance. Empty, with the reason in *error, when a value cannot be written into it.
+    static QString odbcConnectionString(const ServerSettings& settings, const QString& applicationName = {},
+                                        QString* error = nullptr);
+    // The name a station's sessions carry on the server.
+    static QString applicationName(const QString& stationUser);
 
     struct LoginUser
     {
@@ -141,8 +162,9 @@ public:
     bool beginTradeClosing(std::unique_ptr<Transaction>* unit);
     bool addTradeLog(const QString& tradeId, const QString& operatorName, const QString& detail);
 
-    // A statement that failed because the connection is gone marks it lost; reopenIfLost() opens it
-    // again from the settings open() was given. Nothing to do when it is fine.
+    // A statement that failed because the connection is gone (or ran out of time) marks it lost;
+    // reopenIfLost() opens it again from the settings open() was given, as every statement does
+    // first by itself. Nothing to do when it is fine.
     bool connectionLost() const { return m_lost; }
     bool reopenIfLost(QString* error);
     // Statements sent through this object, for the benchmarks.
@@ -199,7 +221,11 @@ public:
                    const std::function<bool(const FoundTrade&)>& take);
 
     // A forward-only query with the values bound in order; nullopt (and lastError) when it fails.
+    // The caller reads it; prefer rows(), which leaves the connection free at once.
     std::optional<QSqlQuery> select(const QString& sql, const QVariantList& values = {});
+    // Every row of a statement's first result set, read to the end; false (and lastError) when it
+    // fails.
+    bool rows(const QString& sql, const QVariantList& values, QList<QSqlRecord>* records);
     // A statement without rows; false (and lastError) when it fails.
     bool execute(const QString& sql, const QVariantList& values = {});
     QSqlDatabase& db();
@@ -214,22 +240,51 @@ public:
     bool clearTradesAwaitingReview();
 
 private:
+    // What one statement gave, every result read to its end.
+    struct Outcome
+    {
+        QList<QSqlRecord> rows; // of the first select, or of the first that has resultColumn
+        bool found = false;     // such a select came back
+        qint64 rowsAffected = -1;
+    };
+    // Runs a statement and reads every result to its end, so that the connection is free for the
+    // next statement. On SQL Server it goes as one request with its values; a lost connection is
+    // opened again first, once.
+    bool run(const QString& sql, const QVariantList& values, Outcome* outcome,
+             const QString& resultColumn = {});
+    bool runEmbedded(const QString& sql, const QVariantList& values, Outcome* outcome,
+                     const QString& resultColumn);
+    // Makes sure the connection is there, opening a lost one again; false (lastError) when not.
+    bool ready();
+    // The values as they are bound: an empty text is sent as an empty text, never as NULL. False
+    // (lastError) when a text holds a character a Chinese code page cannot take.
+    bool boundValues(const QVariantList& values, QVariantList* bound);
+    // Forgets a connection that may be stuck in a statement; the next statement opens it again.
+    void dropConnection();
+    void writeLog(const QString& what) const;
     QStringList firstColumn(const QString& sql);
     void useLargeReadCache();
     qint64 lastTradeId();
     GuardedWrite guardedUpdate(const QString& sql, const QVariantList& values);
     ProcedureResult runProcedureBatch(const QString& batch, const QVariantList& values);
-    void noteFailure(const QString& error);
-    // Counts a procedure run on the embedded file; false (connection lost) when it is not open.
+    // Notes why a statement failed; the failed query is already finished. A time-out, a broken
+    // link or a probe that no longer gets through marks the connection lost.
+    void noteFailure(const QString& error, const QString& sqlState = {});
+    // Counts a procedure run on the embedded file; false (connection lost) when the file is not
+    // open and cannot be opened again.
     bool embeddedReady();
     // Notes the failure of an embedded procedure that did not run, as for any statement.
     ProcedureResult embeddedOutcome(ProcedureResult outcome);
 
     std::unique_ptr<SqlConnection> m_connection;
     Dialect m_dialect = Dialect::SqlServer;
+    int m_statementTimeout = kDefaultStatementTimeoutSeconds;
+    QString m_stationUser;
     QString m_lastError;
     // Where open() last connected to, kept for reopenIfLost(); close() forgets it.
     std::optional<std::pair<ServerSettings, QString>> m_openedWith;
     bool m_lost = false;
+    // Running since the last statement that ran out of time.
+    QElapsedTimer m_timedOut;
     quint64 m_statements = 0;
 };

@@ -25,6 +25,9 @@ Failure classify(const QString& databaseError)
     static const QRegularExpression missingTable(
         QStringLiteral("(?:no such table: |Invalid object name ')([^'\\s]+)"),
         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression outsideCodePage(
+        QStringLiteral("text outside the server's code page: (.+)$"),
+        QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression missingProcedure(
         QStringLiteral("Could not find stored procedure '([^']+)'"),
         QRegularExpression::CaseInsensitiveOption);
@@ -33,6 +36,16 @@ Failure classify(const QString& databaseError)
         mentions(databaseError, "database table is locked") ||
         mentions(databaseError, "Lock request time out") || mentions(databaseError, "deadlocked on lock")) {
         return {Cause::Locked, {}};
+    }
+    if (mentions(databaseError, "Timeout expired") || mentions(databaseError, "Query timeout")) {
+        return {Cause::TimedOut, {}};
+    }
+    if (const QString characters = named(databaseError, outsideCodePage); !characters.isEmpty()) {
+        return {Cause::Unconvertible, characters};
+    }
+    if (mentions(databaseError, "could not be converted") ||
+        mentions(databaseError, "converting characters")) {
+        return {Cause::Unconvertible, {}};
     }
     if (const QString table = named(databaseError, missingTable); !table.isEmpty()) {
         return {Cause::MissingTable, table};
@@ -64,6 +77,12 @@ QString describe(const Failure& failure)
         return QStringLiteral("订单数据库文件或其所在文件夹不可写");
     case Cause::Damaged:
         return QStringLiteral("订单数据库文件已损坏或不是数据库文件");
+    case Cause::TimedOut:
+        return QStringLiteral("订单数据库未在规定时间内应答");
+    case Cause::Unconvertible:
+        return failure.object.isEmpty()
+                   ? QStringLiteral("订单数据库的字符集容不下其中的文字")
+                   : QStringLiteral("订单数据库的字符集中没有\"") + failure.object + QStringLiteral("\"");
     case Cause::Unknown:
         break;
     }

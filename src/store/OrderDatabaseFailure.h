@@ -15,12 +15,14 @@ enum class Cause
     MissingProcedure, // a stored procedure the station calls is not in the database
     ReadOnly,         // the file, or the folder its journal goes to, may not be written
     Damaged,          // the file is no database, or a damaged one
+    TimedOut,         // the server did not answer within the statement time-out
+    Unconvertible,    // a text holds characters the server's code page does not have
 };
 
 struct Failure
 {
     Cause cause = Cause::Unknown;
-    QString object; // the missing table or procedure
+    QString object; // the missing table or procedure, or the characters the server cannot take
 };
 
 Failure classify(const QString& databaseError);

@@ -108,8 +108,11 @@ bool OrderDatabase::countTrades(const TradeFilter& filter, qint64* total)
         return false;
     }
     if (!query->next()) {
-        noteFailure(query->lastError().isValid() ? query->lastError().text()
-                                                 : QStringLiteral("the count gave no row"));
+        const QString reason = query->lastError().isValid() ? query->lastError().text()
+                                                            : QStringLiteral("the count gave no row");
+        // Finished before the failure is looked into, which sends a statement of its own.
+        query.reset();
+        noteFailure(reason);
         return false;
     }
     *total = query->value(0).toLongLong();
@@ -178,7 +181,9 @@ bool OrderDatabase::tradePage(const TradeFilter& filter, int pageSize, qint64 of
         trades->append(readFound(*query));
     }
     if (query->lastError().isValid()) {
-        noteFailure(query->lastError().text());
+        const QString reason = query->lastError().text();
+        query.reset();
+        noteFailure(reason);
         return false;
     }
     return true;
@@ -217,7 +222,9 @@ bool OrderDatabase::eachTrade(const TradeFilter& filter, qint64 total,
         }
     }
     if (query->lastError().isValid()) {
-        noteFailure(query->lastError().text());
+        const QString reason = query->lastError().text();
+        query.reset();
+        noteFailure(reason);
         return false;
     }
     return true;

@@ -17,12 +17,12 @@ const char kTradeColumns[] =
 const char kTradeTables[] = " from G_Trade_TradeList,G_Cfg_LogisticList "
                             "where G_Trade_TradeList.LogisticID=G_Cfg_LogisticList.LogisticID and ";
 
-QString text(const QSqlQuery& query, const char* column)
+QString text(const QSqlRecord& query, const char* column)
 {
     return query.value(QLatin1String(column)).toString();
 }
 
-OrderDatabase::StationTrade readTrade(const QSqlQuery& query, bool withTotals)
+OrderDatabase::StationTrade readTrade(const QSqlRecord& query, bool withTotals)
 {
     OrderDatabase::StationTrade trade;
     trade.sndTo = text(query, "SndTo");
@@ -71,12 +71,12 @@ bool OrderDatabase::findStationTrade(const QString& scan, bool byTradeNo, std::o
     trade->reset();
     const QString sql = QString::fromLatin1(kTradeColumns) + QString::fromLatin1(kTradeTables) +
                         (byTradeNo ? QStringLiteral("TradeNO=?") : QStringLiteral("PostID=?"));
-    auto query = select(sql, {scan});
-    if (!query) {
+    QList<QSqlRecord> found;
+    if (!rows(sql, {scan}, &found)) {
         return false;
     }
-    if (query->next()) {
-        *trade = readTrade(*query, false);
+    if (!found.isEmpty()) {
+        *trade = readTrade(found.constFirst(), false);
     }
     return true;
 }
@@ -91,34 +91,31 @@ bool OrderDatabase::findAdditionalWaybillTrade(const QString& scan,
         QString::fromLatin1(kTradeTables) +
         QStringLiteral("G_Trade_TradeList.Remark like ? escape '\\' and (TradeStatus = '5' or TradeStatus = "
                        "'6' or TradeStatus = '7' or TradeStatus = '8' or TradeStatus = '11')");
-    auto query = select(sql, {QStringLiteral("%附加单号") + literalLike(scan) + QLatin1Char('%')});
-    if (!query) {
+    QList<QSqlRecord> found;
+    if (!rows(sql, {QStringLiteral("%附加单号") + literalLike(scan) + QLatin1Char('%')}, &found)) {
         return false;
     }
-    while (query->next()) {
-        StationTrade candidate = readTrade(*query, true);
+    for (const QSqlRecord& row : std::as_const(found)) {
+        StationTrade candidate = readTrade(row, true);
         if (accept(candidate)) {
             *trade = std::move(candidate);
             break;
         }
     }
-    query->finish();
     return true;
 }
 
 bool OrderDatabase::tradeGoodsLines(const QString& tradeId, QList<TradeGoodsLine>* lines)
 {
     lines->clear();
-    auto query =
-        select(QStringLiteral("select GoodsID,SpecID,SellCount,Unit from G_Trade_GoodsList where TradeID=?"),
-               {tradeId});
-    if (!query) {
+    QList<QSqlRecord> found;
+    if (!rows(QStringLiteral("select GoodsID,SpecID,SellCount,Unit from G_Trade_GoodsList where TradeID=?"),
+              {tradeId}, &found)) {
         return false;
     }
-    // Read to the end before any other statement: FreeTDS keeps one result set per connection.
-    while (query->next()) {
-        lines->append({query->value(0).toString(), query->value(1).toString(), query->value(2).toString(),
-                       query->value(3).toString()});
+    for (const QSqlRecord& row : std::as_const(found)) {
+        lines->append({row.value(0).toString(), row.value(1).toString(), row.value(2).toString(),
+                       row.value(3).toString()});
     }
     return true;
 }
@@ -126,15 +123,14 @@ bool OrderDatabase::tradeGoodsLines(const QString& tradeId, QList<TradeGoodsLine
 bool OrderDatabase::goodsRecord(const QString& goodsId, std::optional<GoodsRecord>* record)
 {
     record->reset();
-    auto query =
-        select(QStringLiteral("select GoodsName,Weight,GoodsSpec from G_Goods_GoodsList where GoodsID=?"),
-               {goodsId});
-    if (!query) {
+    QList<QSqlRecord> found;
+    if (!rows(QStringLiteral("select GoodsName,Weight,GoodsSpec from G_Goods_GoodsList where GoodsID=?"),
+              {goodsId}, &found)) {
         return false;
     }
-    if (query->next()) {
-        *record =
-            GoodsRecord{query->value(0).toString(), query->value(1).toString(), query->value(2).toString()};
+    if (!found.isEmpty()) {
+        const QSqlRecord& row = found.constFirst();
+        *record = GoodsRecord{row.value(0).toString(), row.value(1).toString(), row.value(2).toString()};
     }
     return true;
 }
@@ -142,12 +138,12 @@ bool OrderDatabase::goodsRecord(const QString& goodsId, std::optional<GoodsRecor
 bool OrderDatabase::goodsSpecName(const QString& specId, std::optional<QString>* specName)
 {
     specName->reset();
-    auto query = select(QStringLiteral("select SpecName from G_Goods_GoodsSpec where SpecID=?"), {specId});
-    if (!query) {
+    QList<QSqlRecord> found;
+    if (!rows(QStringLiteral("select SpecName from G_Goods_GoodsSpec where SpecID=?"), {specId}, &found)) {
         return false;
     }
-    if (query->next()) {
-        *specName = query->value(0).toString();
+    if (!found.isEmpty()) {
+        *specName = found.constFirst().value(0).toString();
     }
     return true;
 }
@@ -155,13 +151,13 @@ bool OrderDatabase::goodsSpecName(const QString& specId, std::optional<QString>*
 bool OrderDatabase::packageWeight(const QString& packageName, std::optional<QString>* weight)
 {
     weight->reset();
-    auto query = select(QStringLiteral("select PackageWeight  from G_Cfg_PackageList where PackageName=?"),
-                        {packageName});
-    if (!query) {
+    QList<QSqlRecord> found;
+    if (!rows(QStringLiteral("select PackageWeight  from G_Cfg_PackageList where PackageName=?"),
+              {packageName}, &found)) {
         return false;
     }
-    if (query->next()) {
-        *weight = query->value(0).toString();
+    if (!found.isEmpty()) {
+        *weight = found.constFirst().value(0).toString();
     }
     return true;
 }
@@ -169,23 +165,23 @@ bool OrderDatabase::packageWeight(const QString& packageName, std::optional<QStr
 bool OrderDatabase::barcodeCheckSetting(QString* value)
 {
     value->clear();
-    auto query = select(QStringLiteral("select * from G_Cfg_Sys where RecID=54"));
-    if (!query) {
+    QList<QSqlRecord> found;
+    if (!rows(QStringLiteral("select * from G_Cfg_Sys where RecID=54"), {}, &found)) {
         return false;
     }
-    if (query->next()) {
-        *value = query->value(QStringLiteral("CfgValue")).toString();
+    if (!found.isEmpty()) {
+        *value = found.constFirst().value(QStringLiteral("CfgValue")).toString();
     }
     return true;
 }
 
 OrderDatabase::GuardedWrite OrderDatabase::guardedUpdate(const QString& sql, const QVariantList& values)
 {
-    auto query = select(sql, values);
-    if (!query) {
+    Outcome outcome;
+    if (!run(sql, values, &outcome)) {
         return GuardedWrite::Failed;
     }
-    return query->numRowsAffected() > 0 ? GuardedWrite::Written : GuardedWrite::Unchanged;
+    return outcome.rowsAffected > 0 ? GuardedWrite::Written : GuardedWrite::Unchanged;
 }
 
 OrderDatabase::GuardedWrite OrderDatabase::setTradePicker(const QString& tradeId, const QString& picker)
@@ -225,9 +221,7 @@ bool OrderDatabase::beginTradeClosing(std::unique_ptr<Transaction>* unit)
     if (m_dialect != Dialect::Embedded) {
         return true;
     }
-    if (!isOpen() || m_lost) {
-        m_lost = true;
-        m_lastError = QStringLiteral("order database not connected");
+    if (!ready()) {
         return false;
     }
     // The write lock is taken at once: a station that comes second waits here, not halfway through.

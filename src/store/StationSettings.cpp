@@ -161,6 +161,8 @@ bool StationSettings::read(Options* options, QString* error) const
     if (!row.isNull(QStringLiteral("EmptyScaleWeight"))) {
         read.emptyScaleGrams = number(row, "EmptyScaleWeight");
     }
+    const int timeout = number(row, StationSettingsSchema::kStatementTimeoutColumn);
+    read.statementTimeout = timeout > 0 ? timeout : kDefaultStatementTimeout;
     *options = read;
     return true;
 }
@@ -447,15 +449,16 @@ bool create(QSqlDatabase& db, int scaleTypeId, QString* error)
 {
     const bool created = LocalQuery::exec(
         db,
-        QStringLiteral("create table Initialization (ID integer primary key, Com integer, "
-                       "ScaleType integer, DefaultUserName text, DefaultPsw text, check4 integer, "
-                       "check6 integer, PickerCheck integer, PackageIDCheck integer, "
-                       "PackageOperatorCheck integer, PickerCheck2 integer, PackageIDCheck2 "
-                       "integer, PackageOperatorCheck2 integer, DefaultPicker text, "
-                       "DefalutPackageID text, DefaultPackageOperator text, CheckSum integer, "
-                       "ChkOverWeight integer, CheckAlarm integer, RbAlarmRang integer, "
-                       "RbAlarmPercent integer, Chkfuzzy integer, DefaultPageSize integer, "
-                       "CheckCapacity integer, MultiPostID int, ChkCalcWeightOnce int)"),
+        QStringLiteral(
+            "create table Initialization (ID integer primary key, Com integer, "
+            "ScaleType integer, DefaultUserName text, DefaultPsw text, check4 integer, "
+            "check6 integer, PickerCheck integer, PackageIDCheck integer, "
+            "PackageOperatorCheck integer, PickerCheck2 integer, PackageIDCheck2 "
+            "integer, PackageOperatorCheck2 integer, DefaultPicker text, "
+            "DefalutPackageID text, DefaultPackageOperator text, CheckSum integer, "
+            "ChkOverWeight integer, CheckAlarm integer, RbAlarmRang integer, "
+            "RbAlarmPercent integer, Chkfuzzy integer, DefaultPageSize integer, "
+            "CheckCapacity integer, MultiPostID int, ChkCalcWeightOnce int, StatementTimeout int)"),
         {}, error);
     return created &&
            LocalQuery::exec(
@@ -466,9 +469,9 @@ bool create(QSqlDatabase& db, int scaleTypeId, QString* error)
                    "PackageIDCheck2, PackageOperatorCheck2, DefaultPicker, DefalutPackageID, "
                    "DefaultPackageOperator, CheckSum, ChkOverWeight, CheckAlarm, RbAlarmRang, "
                    "RbAlarmPercent, Chkfuzzy, DefaultPageSize, CheckCapacity, MultiPostID, "
-                   "ChkCalcWeightOnce) values (1, 1, ?, '', '', 1, 0, 1, 1, 1, 0, 0, 0, '', '', '', "
-                   "1, 0, 0, 1, 0, 0, 50, 0, 0, 0)"),
-               {scaleTypeId}, error);
+                   "ChkCalcWeightOnce, StatementTimeout) values (1, 1, ?, '', '', 1, 0, 1, 1, 1, 0, 0, 0, "
+                   "'', '', '', 1, 0, 0, 1, 0, 0, 50, 0, 0, 0, ?)"),
+               {scaleTypeId, StationSettings::kDefaultStatementTimeout}, error);
 }
 
 QStringList multiWaybillColumnsUpgrade()
@@ -486,6 +489,15 @@ QStringList weightGuardColumnsUpgrade()
             QStringLiteral(
                 "update Initialization set ChkStableShip = 0, ChkEmptyScale = 0, EmptyScaleWeight = 20 "
                 "where ID = 1")};
+}
+
+QStringList statementTimeoutColumnUpgrade()
+{
+    return {QStringLiteral("alter table Initialization add column %1 int")
+                .arg(QLatin1String(kStatementTimeoutColumn)),
+            QStringLiteral("update Initialization set %1 = %2 where ID = 1")
+                .arg(QLatin1String(kStatementTimeoutColumn))
+                .arg(StationSettings::kDefaultStatementTimeout)};
 }
 
 } // namespace StationSettingsSchema

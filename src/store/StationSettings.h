@@ -66,6 +66,9 @@ public:
         // before the next one ships.
         bool emptyScaleGate = false;
         int emptyScaleGrams = 20;
+        // Seconds one statement of the order database may take; an empty or non-positive column
+        // reads as the default.
+        int statementTimeout = kDefaultStatementTimeout;
 
         const StaffSetting& staff(Staff which) const;
     };
@@ -77,6 +80,8 @@ public:
         QString normalTo;
         QString normalPercent;
     };
+
+    static constexpr int kDefaultStatementTimeout = 30;
 
     // One stored alarm bracket, texts as typed; a null text is a column left empty (NULL).
     struct AlarmRow
@@ -179,5 +184,8 @@ QStringList multiWaybillColumnsUpgrade();
 // The columns of the weight guards ("稳定后发货", "取下包裹后才能扫描下一单" and its threshold), added
 // to files without them: both off, 20 g.
 QStringList weightGuardColumnsUpgrade();
+// The column of the statement time-out, added to files that lack it (set to the default).
+inline constexpr char kStatementTimeoutColumn[] = "StatementTimeout";
+QStringList statementTimeoutColumnUpgrade();
 
 } // namespace StationSettingsSchema

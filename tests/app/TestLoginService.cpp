@@ -134,27 +134,67 @@ private slots:
     void connectionStringForms_data()
     {
         QTest::addColumn<QString>("serverIp");
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<QString>("port");
-        QTest::newRow("host") << QStringLiteral("db.shop.local") << QStringLiteral("SERVER={db.shop.local}")
-                              << QString();
-        QTest::newRow("host,port") << QStringLiteral("10.1.2.3, 1533") << QStringLiteral("SERVER={10.1.2.3}")
-                                   << QStringLiteral("PORT={1533}");
-        QTest::newRow("instance") << QStringLiteral("10.1.2.3\\SQLEXPRESS")
-                                  << QStringLiteral("SERVER={10.1.2.3\\SQLEXPRESS}") << QString();
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("expected"); // parts that must be in it, '|' between them; empty: refused
+        QTest::addColumn<QString>("absent");
+        // A plain host gets the default port, which FreeTDS does not assume.
+        QTest::newRow("host") << "db.shop.local"
+                              << "pw"
+                              << "SERVER=db.shop.local|PORT=1433"
+                              << "";
+        QTest::newRow("host,port") << "10.1.2.3, 1533"
+                                   << "pw"
+                                   << "SERVER=10.1.2.3|PORT=1533"
+                                   << "1433";
+        QTest::newRow("instance") << "10.1.2.3\\SQLEXPRESS"
+                                  << "pw"
+                                  << "SERVER=10.1.2.3\\SQLEXPRESS"
+                                  << "PORT=";
+        // FreeTDS takes a braced value as it stands: a brace is never doubled, a value without ';'
+        // needs no braces at all.
+        QTest::newRow("brace") << "h"
+                               << "a}b}"
+                               << "PWD=a}b};"
+                               << "}}";
+        QTest::newRow("separator") << "h"
+                                   << "a;b}c"
+                                   << "PWD={a;b}c};"
+                                   << "}}";
+        QTest::newRow("leading brace") << "h"
+                                       << "{x"
+                                       << "PWD={{x};"
+                                       << "";
+        QTest::newRow("unwritable") << "h"
+                                    << "a};b"
+                                    << ""
+                                    << "";
     }
 
     void connectionStringForms()
     {
         QFETCH(QString, serverIp);
-        QFETCH(QString, server);
-        QFETCH(QString, port);
+        QFETCH(QString, password);
+        QFETCH(QString, expected);
+        QFETCH(QString, absent);
+        QString error;
         const QString text = OrderDatabase::odbcConnectionString(
-            {serverIp, QStringLiteral("wdgj31"), QStringLiteral("sa"), QStringLiteral("a;b}c")});
-        QVERIFY2(text.contains(server), qPrintable(text));
-        QVERIFY(port.isEmpty() ? !text.contains(QStringLiteral("PORT=")) : text.contains(port));
-        // A password holding the separators stays one value.
-        QVERIFY(text.contains(QStringLiteral("PWD={a;b}}c}")));
+            {serverIp, QStringLiteral("wdgj31"), QStringLiteral("sa"), password}, QStringLiteral("Zelvo 王"),
+            &error);
+        if (expected.isEmpty()) {
+            QVERIFY(text.isEmpty());
+            QVERIFY(error.contains(QStringLiteral("PWD")));
+            QVERIFY(!error.contains(password));
+            return;
+        }
+        for (const QString& part : expected.split(QLatin1Char('|'))) {
+            QVERIFY2(text.contains(part), qPrintable(text));
+        }
+        if (!absent.isEmpty()) {
+            QVERIFY2(!text.contains(absent), qPrintable(text));
+        }
+        QVERIFY(text.contains(QStringLiteral("APP=Zelvo 王;")));
+        // A user name that could not be written into it still names the session.
+        QCOMPARE(OrderDatabase::applicationName(QStringLiteral("a};b")), QStringLiteral("Zelvo a  b"));
         QVERIFY(text.contains(QStringLiteral("TDS_Version=7.4")));
         QVERIFY(text.contains(QStringLiteral("ClientCharset=UTF-8")));
     }

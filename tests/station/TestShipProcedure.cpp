@@ -345,13 +345,20 @@ private slots:
         QCOMPARE(lines.constLast(), QStringLiteral("line 5"));
     }
 
-    // Closed before the scan, lost while the question is open, back at the next scan.
+    // Closed before the scan and opened again by it; gone for good while the question is open, so
+    // that opening it again fails too; back at the next scan.
     void lostConnection()
     {
         StationShop shop;
         setAlarm(shop, true, {1000, 3000, -50, 0, 10});
-        shop.demo.stores().orderDb().db().close();
-        shop.prompter.onAsk = [&](const QString&) { shop.demo.stores().orderDb().db().close(); };
+        OrderDatabase& orderDb = shop.demo.stores().orderDb();
+        const QString file =
+            OrderDatabase::embeddedPath(shop.demo.session->context().server, shop.demo.folder.path());
+        orderDb.db().close();
+        shop.prompter.onAsk = [&](const QString&) {
+            orderDb.db().close();
+            QVERIFY(QFile::rename(file, file + QStringLiteral(".away")));
+        };
         QCOMPARE(shop.ship(), ShipOutcome::Refused);
         QCOMPARE(shop.prompter.questions.size(), 1);
         QCOMPARE(shop.lines().constFirst(), QStringLiteral(" : ZT90001 : 订单数据库连接已断开,请重新扫描!"));
@@ -360,6 +367,7 @@ private slots:
         QVERIFY(shop.demo.stores().orderDb().connectionLost());
 
         shop.prompter.onAsk = {};
+        QVERIFY(QFile::rename(file + QStringLiteral(".away"), file));
         QCOMPARE(shop.ship(), ShipOutcome::Shipped);
         QCOMPARE(shop.tradeColumn("TradeStatus").toInt(), 8);
     }

@@ -5,6 +5,7 @@
 #include "store/LocalQuery.h"
 #include "store/LoginDbUpgrades.h"
 #include "store/SqlConnection.h"
+#include "store/StationSettings.h"
 
 #include <QFile>
 #include <QtTest>
@@ -49,6 +50,7 @@ void start(const QString& folder)
     StationStores stores(folder);
     QVERIFY(stores.openLogin(nullptr));
     QVERIFY(LoginDbUpgrades::addMultiWaybillColumns(stores.loginDb()));
+    QVERIFY(LoginDbUpgrades::addStatementTimeoutColumn(stores.loginDb()));
     QVERIFY(LoginDbUpgrades::addBaudRates(stores.loginDb()));
 }
 
@@ -135,13 +137,43 @@ private slots:
                                                "ScaleTypel")),
             QStringLiteral("9600,9600,1200|2013070101|20|0"));
         start(folder.path());
-        QCOMPARE(
-            read(folder.path(), QStringLiteral("select MultiPostID || '|' || ChkCalcWeightOnce || '|' || "
-                                               "(select Ver from Version where ID = 1) from Initialization")),
-            QStringLiteral("0|0|2013120122"));
+        QCOMPARE(read(folder.path(),
+                      QStringLiteral("select MultiPostID || '|' || ChkCalcWeightOnce || '|' || "
+                                     "(select Ver from Version where ID = 1) || '|' || StatementTimeout "
+                                     "from Initialization")),
+                 QStringLiteral("0|0|2013120122|30"));
         const QByteArray upgraded = bytes(folder.path());
         start(folder.path());
         QCOMPARE(bytes(folder.path()), upgraded);
+    }
+
+    void statementTimeoutOption_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("first start") << QString() << 30;
+        QTest::newRow("chosen") << "45" << 45;
+        QTest::newRow("empty column") << "null" << 30;
+        QTest::newRow("zero") << "0" << 30;
+        QTest::newRow("negative") << "-5" << 30;
+    }
+
+    void statementTimeoutOption()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, seconds);
+        TempDataFolder folder;
+        StationStores stores(folder.path());
+        QVERIFY(stores.openLogin(nullptr));
+        if (!stored.isEmpty()) {
+            QVERIFY(LocalQuery::exec(
+                stores.loginDb(), QStringLiteral("update Initialization set StatementTimeout = ") + stored));
+        }
+        StationSettings settings;
+        settings.setDatabase(stores.loginDb());
+        StationSettings::Options options;
+        QVERIFY(settings.read(&options, nullptr));
+        QCOMPARE(options.statementTimeout, seconds);
     }
 
     // A file of a later version is left as it is.
