@@ -305,10 +305,10 @@ class OrderStore:
             "where l.TradeID = ? group by l.GoodsID, l.SpecID order by min(l.RecID)",
             [key],
         ).fetchall()
-        for goods_id, spec_id, count, smallest, name, spec, stock in lines:
+        for goods_id, spec_id, count, smallest, name, variant, stock in lines:
             label = name if name is not None else "货品%s" % goods_id
-            if spec:
-                label += " " + str(spec)
+            if variant:
+                label += " " + str(variant)
             if smallest < 0:
                 return "货品数量错误:" + label, key, []
             if count > stock:
