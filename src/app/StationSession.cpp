@@ -29,6 +29,13 @@ StationSession::StationSession(const QString& dataFolder, Prompter& prompter, So
 {
     m_context.programFolder = m_stores.dataFolder();
     m_scale.scaleTypeIndex = -1;
+    // A changed time-out holds from the next statement on.
+    connect(&m_settings, &StationSettings::changed, this, [this] {
+        StationSettings::Options options;
+        if (m_settings.read(&options, nullptr)) {
+            orderDb().setStatementTimeout(options.statementTimeout);
+        }
+    });
 }
 
 StationSession::~StationSession() = default;

@@ -345,16 +345,17 @@ bool StationSettings::storeOtherSettings(const OtherSettings& other, QString* er
             const auto flag = [](bool on) { return on ? 1 : 0; };
             if (!updateOptionRow(
                     m_db,
-                    QStringLiteral("PackageIDCheck = ?, PickerCheck = ?, PackageOperatorCheck = ?, "
-                                   "CheckSum = ?, ChkOverWeight = ?, MultiPostID = ?, "
-                                   "ChkCalcWeightOnce = ?, DefaultPageSize = ?, CheckAlarm = ?, "
-                                   "ChkStableShip = ?, ChkEmptyScale = ?, EmptyScaleWeight = ?"),
+                    QStringLiteral(
+                        "PackageIDCheck = ?, PickerCheck = ?, PackageOperatorCheck = ?, "
+                        "CheckSum = ?, ChkOverWeight = ?, MultiPostID = ?, "
+                        "ChkCalcWeightOnce = ?, DefaultPageSize = ?, CheckAlarm = ?, "
+                        "ChkStableShip = ?, ChkEmptyScale = ?, EmptyScaleWeight = ?, StatementTimeout = ?"),
                     {flag(other.packageIdCheck), flag(other.pickerCheck), flag(other.packageOperatorCheck),
                      flag(other.checkSum), flag(other.chkOverWeight), flag(other.multiPostId),
                      flag(other.calcWeightOnce),
                      QVariant(other.pageSize.isNull() ? QStringLiteral("") : other.pageSize),
                      flag(other.checkAlarm), flag(other.stableShip), flag(other.emptyScaleGate),
-                     other.emptyScaleGrams},
+                     other.emptyScaleGrams, other.statementTimeout},
                     why)) {
                 return false;
             }

@@ -119,6 +119,7 @@ public:
         bool stableShip = false;
         bool emptyScaleGate = false;
         int emptyScaleGrams = 20;
+        int statementTimeout = kDefaultStatementTimeout;
     };
 
     explicit StationSettings(QObject* parent = nullptr);

@@ -132,20 +132,28 @@ private slots:
         }
     }
 
-    // The empty-scale threshold is shown and stored with the other options.
-    void emptyScaleThreshold()
+    // The empty-scale threshold and the order database's time-out are shown and stored with the
+    // other options; the time-out holds at once.
+    void numbersStored()
     {
         Station s;
-        int shown = 0;
+        int grams = 0;
+        int seconds = 0;
         s.openSettings([&](TQtherSettingDlg& dialog) {
-            auto* grams = Station::in<QSpinBox>(dialog, QStringLiteral("EmptyScaleWeight"));
-            shown = grams->value();
-            grams->setValue(35);
+            auto* threshold = Station::in<QSpinBox>(dialog, QStringLiteral("EmptyScaleWeight"));
+            auto* timeout = Station::in<QSpinBox>(dialog, QStringLiteral("StatementTimeout"));
+            grams = threshold->value();
+            seconds = timeout->value();
+            threshold->setValue(35);
+            timeout->setValue(12);
         });
-        QCOMPARE(shown, 20);
+        QCOMPARE(grams, 20);
+        QCOMPARE(seconds, 30);
         StationSettings::Options read;
         QVERIFY(s.demo.session->settings().read(&read, nullptr));
         QCOMPARE(read.emptyScaleGrams, 35);
+        QCOMPARE(read.statementTimeout, 12);
+        QCOMPARE(s.demo.session->orderDb().statementTimeout(), 12);
     }
 
     // Columns and page size reach the query tab; the postage column goes with its sum.

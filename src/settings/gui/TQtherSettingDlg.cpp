@@ -47,6 +47,7 @@ bool TQtherSettingDlg::FormShow()
     m_ui->ChkStableShip->setChecked(options.stableShip);
     m_ui->ChkEmptyScale->setChecked(options.emptyScaleGate);
     m_ui->EmptyScaleWeight->setValue(options.emptyScaleGrams);
+    m_ui->StatementTimeout->setValue(options.statementTimeout);
     for (int column = 0; column < kColumns && column < shown.size(); ++column) {
         m_columns[column]->setChecked(shown[column]);
     }
@@ -71,6 +72,7 @@ void TQtherSettingDlg::OkbtnClick()
     other.stableShip = m_ui->ChkStableShip->isChecked();
     other.emptyScaleGate = m_ui->ChkEmptyScale->isChecked();
     other.emptyScaleGrams = m_ui->EmptyScaleWeight->value();
+    other.statementTimeout = m_ui->StatementTimeout->value();
     for (const QCheckBox* box : m_columns) {
         other.shownColumns.append(box->isChecked());
     }
