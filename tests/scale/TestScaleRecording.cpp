@@ -5,11 +5,11 @@
 #include "scale/ScaleReplay.h"
 #include "scale/TComThread.h"
 
+#include "support/EventSpin.h"
 #include "support/RecordingPrompter.h"
 #include "support/TempDataFolder.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -47,15 +47,6 @@ struct Station
     Shown shown;
     bool started = false;
 };
-
-// Runs the event loop for that long, as the window does (QTest::qWait sleeps between its slices,
-// which would delay every byte the reader hands over).
-void spin(qint64 ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(std::max<qint64>(0, ms)), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 QString tool()
 {
