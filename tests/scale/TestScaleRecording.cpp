@@ -8,6 +8,7 @@
 #include "support/EventSpin.h"
 #include "support/RecordingPrompter.h"
 #include "support/TempDataFolder.h"
+#include "support/ToolRun.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -47,11 +48,6 @@ struct Station
     Shown shown;
     bool started = false;
 };
-
-QString tool()
-{
-    return qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-scale");
-}
 
 } // namespace
 
@@ -247,7 +243,7 @@ void TestScaleRecording::toolRecordsAndReplays()
     QVERIFY(ScaleRecording::save(input, session, nullptr));
 
     QProcess scale;
-    scale.start(tool(), {"simulate", "--replay", input, "--delay", "1000"});
+    scale.start(ToolRun::path("zelvo-scale"), {"simulate", "--replay", input, "--delay", "1000"});
     QVERIFY(scale.waitForStarted());
     QTRY_VERIFY(scale.canReadLine());
     const QString device = QString::fromUtf8(scale.readLine()).trimmed();
@@ -255,7 +251,8 @@ void TestScaleRecording::toolRecordsAndReplays()
 
     const QString output = m_folder.file("monitored.txt");
     QProcess monitor;
-    monitor.start(tool(), {"monitor", "--device", device, "--protocol", "A", "--record", output});
+    monitor.start(ToolRun::path("zelvo-scale"),
+                  {"monitor", "--device", device, "--protocol", "A", "--record", output});
     QVERIFY(monitor.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(scale.canReadLine(), 5000);
     QCOMPARE(QString::fromUtf8(scale.readLine()).trimmed(), QStringLiteral("replay finished"));
