@@ -196,20 +196,6 @@ private slots:
         QCOMPARE(shown.rangeText, QStringLiteral("第1至3 条记录"));
     }
 
-    void nothingFound()
-    {
-        QueryFilters filters = march();
-        filters.searchType = 1;
-        filters.value = QStringLiteral("YT404");
-        OrderDatabase::TradeFilter filter;
-        QVERIFY(QueryCondition::build(filters, m_shop.db.dialect(), &filter, nullptr));
-        const QueryRun::Shown shown = QueryRun::search(m_shop.db, filter, 50, allSums());
-        QVERIFY(shown.ok);
-        QVERIFY(shown.rows.isEmpty());
-        QCOMPARE(shown.rangeText, QStringLiteral("查询到 0 条记录"));
-        QCOMPARE(shown.message, QStringLiteral("无满足此条件的记录!"));
-    }
-
     void rowTexts()
     {
         QueryShop shop;

@@ -243,6 +243,10 @@ private slots:
         const QueryRun::Shown wire = QueryRun::search(m_wire, wireFilter, pageSize, allSums());
         compareShown(wire, QueryRun::search(m_shop.db, embeddedFilter, pageSize, allSums()));
         QCOMPARE(wire.message, message);
+        if (!message.isEmpty()) {
+            QVERIFY(wire.rows.isEmpty());
+            QCOMPARE(wire.rangeText, QStringLiteral("查询到 0 条记录"));
+        }
         if (message.isEmpty() && pageSize == 50) {
             QCOMPARE(wire.totalText.section(QLatin1Char(' '), -1), QStringLiteral("条记录"));
             QVERIFY2(wire.totalText.contains(QStringLiteral("邮资合计:44.5元")), qPrintable(wire.totalText));
