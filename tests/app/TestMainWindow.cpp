@@ -1,3 +1,4 @@
+#include "ChildControl.h"
 #include "DemoFolder.h"
 
 #include "app/SingleInstance.h"
@@ -46,11 +47,7 @@ struct StationFixture
 
     template <typename T = QWidget> T* find(const char* name) const
     {
-        T* widget = main->findChild<T*>(QString::fromLatin1(name));
-        if (!widget) {
-            qFatal("no control %s", name);
-        }
-        return widget;
+        return childControl<T>(*main, QString::fromLatin1(name));
     }
     QLineEdit* box(const char* name) const { return find<QLineEdit>(name); }
     // A key as the keyboard sends it: to the box with the focus.

@@ -1,3 +1,4 @@
+#include "ChildControl.h"
 #include "DemoFolder.h"
 #include "GoodsShop.h"
 
@@ -43,11 +44,7 @@ struct TabRig
 
     template <typename T> T* find(const char* name) const
     {
-        T* widget = tab->findChild<T*>(QString::fromLatin1(name));
-        if (!widget) {
-            qFatal("no control %s", name);
-        }
-        return widget;
+        return childControl<T>(*tab, QString::fromLatin1(name));
     }
     QLineEdit* Edit4 = find<QLineEdit>("Edit4");
     QLineEdit* Edit5 = find<QLineEdit>("Edit5");

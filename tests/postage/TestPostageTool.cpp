@@ -1,10 +1,10 @@
 #include "PostageTestDb.h"
 #include "TempDataFolder.h"
+#include "ToolRun.h"
 #include "postage/DemoPostageRules.h"
 #include "postage/PostageCalculation.h"
 #include "postage/PostageRegions.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -108,13 +108,10 @@ void TestPostageTool::tool()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
-    const QString tools = qEnvironmentVariable("ZELVO_TOOLS_DIR");
-    QVERIFY2(!tools.isEmpty(), "ZELVO_TOOLS_DIR is not set");
-    QProcess tool;
-    tool.start(tools + "/zelvo-postage", QStringList{"--data-dir", m_folder.path()} + arguments);
-    QVERIFY(tool.waitForFinished(30000));
-    const QString printed = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
-    QCOMPARE(tool.exitCode(), exitCode);
+    QVERIFY2(qEnvironmentVariableIsSet("ZELVO_TOOLS_DIR"), "ZELVO_TOOLS_DIR is not set");
+    const ToolRun run = ToolRun::run("zelvo-postage", QStringList{"--data-dir", m_folder.path()} + arguments);
+    const QString printed = QString::fromUtf8(run.out + run.err);
+    QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(QRegularExpression(output).match(printed).hasMatch(), qPrintable(printed));
 }
 

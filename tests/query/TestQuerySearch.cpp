@@ -1,6 +1,6 @@
 // Searches on an embedded order database: which trades each filter finds, what it refuses, and the
 // pages, sums and status texts of a search.
-#include "QueryShop.h"
+#include "MarchTrades.h"
 
 #include "query/QueryCondition.h"
 #include "query/QueryRun.h"
@@ -9,24 +9,7 @@
 
 #include <algorithm>
 
-namespace {
-
-QueryFilters march()
-{
-    QueryFilters filters;
-    filters.from = QDate(2031, 3, 1);
-    filters.to = QDate(2031, 3, 31);
-    return filters;
-}
-
-using Change = std::function<void(QueryFilters&, QueryShop&)>;
-
-QueryColumns::SumFlags allSums()
-{
-    return {true, true, true, true};
-}
-
-} // namespace
+using namespace MarchTrades;
 
 class TestQuerySearch : public QObject
 {
@@ -67,147 +50,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QueryShop::Trade trade;
-        trade.id = 1;
-        trade.tradeNo = QStringLiteral("T-ABC-001");
-        trade.postId = QStringLiteral("YT100");
-        trade.nick = QStringLiteral("小明_shop");
-        m_shop.add(trade);
+    void initTestCase() { MarchTrades::add(m_shop); }
 
-        trade.id = 2;
-        trade.tradeNo = QStringLiteral("T-ABC-002");
-        trade.postId = QStringLiteral("YT200");
-        trade.nick = QStringLiteral("小明%shop");
-        trade.sndTo = QStringLiteral("林晓燕");
-        trade.goods = QStringLiteral("T恤*2;马克杯*1");
-        trade.sndTime = QStringLiteral("2031-03-10 23:59:59");
-        trade.shopId = 2;
-        trade.logisticId = 2;
-        trade.customerId = QueryShop::kOtherCustomer;
-        trade.goodsWeight = 800;
-        trade.packagedWeight = 800;
-        trade.postage = 12.5;
-        trade.sndOperator = QStringLiteral("李秀兰");
-        trade.tel = QStringLiteral("13900000001");
-        m_shop.add(trade);
-
-        trade = QueryShop::Trade();
-        trade.id = 3;
-        trade.tradeNo = QStringLiteral("X-999");
-        trade.nick = QStringLiteral("大明");
-        trade.sndTo = QStringLiteral("陈");
-        trade.goods = QStringLiteral("发夹*3");
-        trade.sndTime = QStringLiteral("2031-03-11 00:00:00");
-        trade.logisticId = 2;
-        trade.goodsWeight = 1000;
-        trade.packagedWeight = 1100;
-        trade.tel = QStringLiteral("021-[5]");
-        m_shop.add(trade);
-
-        trade = QueryShop::Trade();
-        trade.id = 4;
-        trade.tradeNo = QStringLiteral("t-abc-004");
-        trade.nick = QStringLiteral("xiaoming");
-        trade.sndTime = QStringLiteral("2031-03-12 08:00:00");
-        trade.shopId = 3;
-        trade.goodsWeight = 0;
-        trade.packagedWeight = 300;
-        trade.sndOperator = QStringLiteral("张建国");
-        m_shop.add(trade);
-        // Shipped the month before and after: outside every search below.
-        trade.id = 5;
-        trade.sndTime = QStringLiteral("2031-02-28 23:59:59");
-        m_shop.add(trade);
-        trade.id = 6;
-        trade.sndTime = QStringLiteral("2031-04-01 00:00:00");
-        m_shop.add(trade);
-    }
-
-    void filtersFindTheirTrades_data()
-    {
-        QTest::addColumn<Change>("change");
-        QTest::addColumn<QList<int>>("ids");
-        const auto search = [](int type, const char* value, bool fuzzy = false) {
-            return Change([=](QueryFilters& f, QueryShop&) {
-                f.searchType = type;
-                f.value = QString::fromUtf8(value);
-                f.fuzzy = fuzzy;
-            });
-        };
-        const auto weight = [](int type, const char* from, const char* to) {
-            return Change([=](QueryFilters& f, QueryShop&) {
-                f.weightType = type;
-                f.weightFrom = QString::fromLatin1(from);
-                f.weightTo = QString::fromLatin1(to);
-            });
-        };
-        QTest::newRow("dates only") << Change() << QList<int>{1, 2, 3, 4};
-        QTest::newRow("one day, to its last second")
-            << Change([](QueryFilters& f, QueryShop&) { f.from = f.to = QDate(2031, 3, 10); })
-            << QList<int>{1, 2};
-        QTest::newRow("range from midnight") << Change([](QueryFilters& f, QueryShop&) {
-            f.from = QDate(2031, 3, 11);
-            f.to = QDate(2031, 3, 12);
-        }) << QList<int>{3, 4};
-        QTest::newRow("waybill") << search(1, "YT200") << QList<int>{2};
-        QTest::newRow("waybill has no fuzzy form") << search(1, "YT", true) << QList<int>{};
-        QTest::newRow("order number") << search(2, "T-ABC-001") << QList<int>{1};
-        QTest::newRow("order number fuzzy, any case") << search(2, "ABC", true) << QList<int>{1, 2, 4};
-        QTest::newRow("nick exact") << search(3, "大明") << QList<int>{3};
-        QTest::newRow("nick fuzzy percent is a percent") << search(3, "%", true) << QList<int>{2};
-        QTest::newRow("nick fuzzy underscore is an underscore") << search(3, "明_", true) << QList<int>{1};
-        QTest::newRow("nick fuzzy backslash") << search(3, "\\", true) << QList<int>{};
-        QTest::newRow("recipient exact") << search(4, "林晓") << QList<int>{1, 4};
-        QTest::newRow("recipient fuzzy") << search(4, "晓燕", true) << QList<int>{2};
-        QTest::newRow("goods fuzzy") << search(5, "马克杯", true) << QList<int>{1, 2, 4};
-        QTest::newRow("goods exact") << search(5, "发夹*3") << QList<int>{3};
-        QTest::newRow("shop name") << Change([](QueryFilters& f, QueryShop& shop) {
-            f.searchType = 6;
-            f.value = shop.shopName(2);
-        }) << QList<int>{2};
-        QTest::newRow("logistics name fuzzy") << Change([](QueryFilters& f, QueryShop& shop) {
-            f.searchType = 7;
-            f.value = shop.logisticName(2).mid(1, 2);
-            f.fuzzy = true;
-        }) << QList<int>{2, 3};
-        QTest::newRow("customer ID") << search(8, "990002") << QList<int>{2};
-        QTest::newRow("customer ID, blanks around") << search(8, " 990001 ") << QList<int>{1, 3, 4};
-        QTest::newRow("telephone exact") << search(9, "13900000001") << QList<int>{2};
-        QTest::newRow("telephone fuzzy bracket") << search(9, "[5]", true) << QList<int>{3};
-        QTest::newRow("blank search type ignores the value") << search(0, "YT200") << QList<int>{1, 2, 3, 4};
-        QTest::newRow("shop list") << Change([](QueryFilters& f, QueryShop& shop) {
-            f.shop = shop.shopName(1);
-        }) << QList<int>{1, 3};
-        QTest::newRow("shop list disabled") << Change([](QueryFilters& f, QueryShop& shop) {
-            f.shop = shop.shopName(1);
-            f.shopEnabled = false;
-        }) << QList<int>{1, 2, 3, 4};
-        QTest::newRow("logistics list")
-            << Change([](QueryFilters& f, QueryShop& shop) { f.logistic = shop.logisticName(2); })
-            << QList<int>{2, 3};
-        QTest::newRow("operator") << Change([](QueryFilters& f, QueryShop&) { f.operatorName = "王晓峰"; })
-                                  << QList<int>{1, 3};
-        QTest::newRow("operator fuzzy") << Change([](QueryFilters& f, QueryShop&) {
-            f.operatorName = "建";
-            f.fuzzy = true;
-        }) << QList<int>{4};
-        QTest::newRow("fuzzy order number in one shop") << Change([](QueryFilters& f, QueryShop& shop) {
-            f.searchType = 2;
-            f.value = "abc";
-            f.fuzzy = true;
-            f.shop = shop.shopName(1).left(2);
-        }) << QList<int>{1};
-        QTest::newRow("goods weight range") << weight(1, "500", "800") << QList<int>{1, 2};
-        QTest::newRow("goods weight equal") << weight(1, "800", "800") << QList<int>{2};
-        QTest::newRow("parcel weight equal") << weight(2, "620", "620") << QList<int>{1};
-        QTest::newRow("parcel weight range") << weight(2, "700", "1100") << QList<int>{2, 3};
-        QTest::newRow("difference equal to 0") << weight(3, "0", "0") << QList<int>{2};
-        QTest::newRow("difference range") << weight(3, "100", "300") << QList<int>{1, 3, 4};
-        QTest::newRow("weight without type") << weight(0, "500", "500") << QList<int>{1, 2, 3, 4};
-        QTest::newRow("weight range half given") << weight(1, "500", "") << QList<int>{1, 2, 3, 4};
-    }
+    void filtersFindTheirTrades_data() { addFilterRows(); }
 
     void filtersFindTheirTrades()
     {
@@ -349,20 +194,6 @@ private slots:
         QVERIFY(!shown.paging.hasNext());
         QCOMPARE(shown.paging.pageCount(), -1);
         QCOMPARE(shown.rangeText, QStringLiteral("第1至3 条记录"));
-    }
-
-    void nothingFound()
-    {
-        QueryFilters filters = march();
-        filters.searchType = 1;
-        filters.value = QStringLiteral("YT404");
-        OrderDatabase::TradeFilter filter;
-        QVERIFY(QueryCondition::build(filters, m_shop.db.dialect(), &filter, nullptr));
-        const QueryRun::Shown shown = QueryRun::search(m_shop.db, filter, 50, allSums());
-        QVERIFY(shown.ok);
-        QVERIFY(shown.rows.isEmpty());
-        QCOMPARE(shown.rangeText, QStringLiteral("查询到 0 条记录"));
-        QCOMPARE(shown.message, QStringLiteral("无满足此条件的记录!"));
     }
 
     void rowTexts()

@@ -1,9 +1,9 @@
 // zelvo-query run as a program on a data folder with the demo shop and trades of June 2031.
 #include "DemoFolder.h"
 #include "QueryShop.h"
+#include "ToolRun.h"
 #include "WorkbookReader.h"
 
-#include <QProcess>
 #include <QtTest>
 
 class TestQueryTool : public QObject
@@ -13,27 +13,12 @@ class TestQueryTool : public QObject
 private:
     std::unique_ptr<DemoFolder> m_demo;
 
-    struct Run
-    {
-        int exitCode = -1;
-        QStringList lines;
-        QString errors;
-    };
+    using Run = ToolRun;
 
     Run run(const QStringList& arguments)
     {
-        QProcess process;
-        process.start(qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-query"),
-                      QStringList{QStringLiteral("--data-dir"), m_demo->folder.path()} + arguments);
-        Run result;
-        if (!process.waitForFinished(120000)) {
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.lines =
-            QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        result.errors = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return ToolRun::run("zelvo-query",
+                            QStringList{QStringLiteral("--data-dir"), m_demo->folder.path()} + arguments);
     }
 
 private slots:

@@ -5,11 +5,12 @@
 #include "scale/ScaleReplay.h"
 #include "scale/TComThread.h"
 
+#include "support/EventSpin.h"
 #include "support/RecordingPrompter.h"
 #include "support/TempDataFolder.h"
+#include "support/ToolRun.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -47,20 +48,6 @@ struct Station
     Shown shown;
     bool started = false;
 };
-
-// Runs the event loop for that long, as the window does (QTest::qWait sleeps between its slices,
-// which would delay every byte the reader hands over).
-void spin(qint64 ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(std::max<qint64>(0, ms)), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-QString tool()
-{
-    return qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-scale");
-}
 
 } // namespace
 
@@ -256,7 +243,7 @@ void TestScaleRecording::toolRecordsAndReplays()
     QVERIFY(ScaleRecording::save(input, session, nullptr));
 
     QProcess scale;
-    scale.start(tool(), {"simulate", "--replay", input, "--delay", "1000"});
+    scale.start(ToolRun::path("zelvo-scale"), {"simulate", "--replay", input, "--delay", "1000"});
     QVERIFY(scale.waitForStarted());
     QTRY_VERIFY(scale.canReadLine());
     const QString device = QString::fromUtf8(scale.readLine()).trimmed();
@@ -264,7 +251,8 @@ void TestScaleRecording::toolRecordsAndReplays()
 
     const QString output = m_folder.file("monitored.txt");
     QProcess monitor;
-    monitor.start(tool(), {"monitor", "--device", device, "--protocol", "A", "--record", output});
+    monitor.start(ToolRun::path("zelvo-scale"),
+                  {"monitor", "--device", device, "--protocol", "A", "--record", output});
     QVERIFY(monitor.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(scale.canReadLine(), 5000);
     QCOMPARE(QString::fromUtf8(scale.readLine()).trimmed(), QStringLiteral("replay finished"));

@@ -2,18 +2,10 @@
 #include "scale/TComThread.h"
 
 #include "support/RecordingPrompter.h"
+#include "support/ToolRun.h"
 
 #include <QProcess>
 #include <QTest>
-
-namespace {
-
-QString tool()
-{
-    return qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-scale");
-}
-
-} // namespace
 
 class TestScaleTool : public QObject
 {
@@ -59,20 +51,16 @@ void TestScaleTool::decode()
     QFETCH(QByteArray, input);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
-    QProcess process;
-    process.start(tool(), ("decode " + arguments).split(' '));
-    QVERIFY(process.waitForStarted());
-    process.write(input);
-    process.closeWriteChannel();
-    QVERIFY(process.waitForFinished());
-    QCOMPARE(process.exitCode(), exitCode);
-    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), output);
+    const ToolRun run = ToolRun::run("zelvo-scale", ("decode " + arguments).split(' '), input);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(QString::fromUtf8(run.out), output);
 }
 
 void TestScaleTool::simulatedScaleThroughTheReader()
 {
     QProcess scale;
-    scale.start(tool(), {"simulate", "--protocol", "B", "--weight", "1.25", "--interval", "50"});
+    scale.start(ToolRun::path("zelvo-scale"),
+                {"simulate", "--protocol", "B", "--weight", "1.25", "--interval", "50"});
     QVERIFY(scale.waitForStarted());
     QTRY_VERIFY(scale.canReadLine());
     const QString device = QString::fromUtf8(scale.readLine()).trimmed();

@@ -4,10 +4,10 @@
 #include "scale/TComThread.h"
 #include "scale/WeightDecoder.h"
 
+#include "support/EventSpin.h"
 #include "support/RecordingPrompter.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 
@@ -15,15 +15,6 @@ namespace {
 
 constexpr int kProtocolA = 0;
 constexpr int kIntervalMs = 100;
-
-// Runs the event loop for that long, as the window does: the reader hands each byte over through
-// it, and QTest::qWait would sleep between its slices.
-void spin(qint64 ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(std::max<qint64>(0, ms)), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // A scale on a pseudo-terminal sending protocol A frames every 100 ms, read by the program's reader.
 struct Rig

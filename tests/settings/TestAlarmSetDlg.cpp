@@ -1,5 +1,6 @@
 // The weight alarm settings offscreen, typed into key by key: what OK stores, what is refused, the
 // rule stored at each click, and the ship procedure checking parcels against what was stored.
+#include "ChildControl.h"
 #include "station/StationShop.h"
 
 #include "settings/gui/TAlarmSetDlg.h"
@@ -20,11 +21,7 @@ struct AlarmDialog
 
     template <typename T = QLineEdit> T* find(const QString& name) const
     {
-        T* widget = dialog.findChild<T*>(name);
-        if (!widget) {
-            qFatal("no control %s", qPrintable(name));
-        }
-        return widget;
+        return childControl<T>(dialog, name);
     }
     QLineEdit* box(const char* prefix, int row) const
     {

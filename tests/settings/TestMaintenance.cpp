@@ -1,9 +1,9 @@
 // The administrator's commands on the demo shop's embedded order database: who may run them, the
 // questions before, what each changes, and that a failure in the middle changes nothing.
 #include "DemoFolder.h"
+#include "MaintenanceRows.h"
 
 #include "app/gui/MessageBoxPrompter.h"
-#include "settings/MaintenanceCommands.h"
 #include "settings/gui/TOKRightDlg.h"
 
 #include <QAbstractButton>
@@ -17,9 +17,7 @@
 
 namespace {
 
-using Command = MaintenanceCommands::Command;
-const QString kCopyCaption = QStringLiteral("货品重量为0 货品重量=预估重量");
-const QString kClearCaption = QStringLiteral("一键清空待审核订单");
+using namespace MaintenanceRows;
 const QString kWarning = QStringLiteral("请在软件管理员指导下运行，如有疑问请致电0555-55555555。");
 
 struct Shop
@@ -38,32 +36,9 @@ struct Shop
         const LoginContext& context = demo.session->context();
         return {administrator, context.server, context.programFolder};
     }
-    qint64 count(const QString& sql)
-    {
-        QSqlQuery query(demo.orderDb().db());
-        if (!query.exec(sql) || !query.next()) {
-            qFatal("%s", qPrintable(sql));
-        }
-        return query.value(0).toLongLong();
-    }
-    void order(const QString& sql)
-    {
-        QSqlQuery query(demo.orderDb().db());
-        if (!query.exec(sql)) {
-            qFatal("%s", qPrintable(sql));
-        }
-    }
-    // Every row the commands may touch, as one text.
-    QString fingerprint()
-    {
-        QStringList parts;
-        for (const char* table : {"G_Trade_TradeList", "G_Trade_Log", "G_API_TradeList", "G_API_TradeGoods",
-                                  "G_Trade_GoodsList"}) {
-            parts << QString::number(count(QStringLiteral("select count(*) from ") + QLatin1String(table)));
-        }
-        parts << QString::number(count(QStringLiteral("select total(GoodsWeight) from G_Trade_TradeList")));
-        return parts.join(QLatin1Char('|'));
-    }
+    qint64 count(const QString& sql) { return text(demo.orderDb().db(), sql).toLongLong(); }
+    void order(const QString& sql) { MaintenanceRows::order(demo.orderDb().db(), sql); }
+    QString fingerprint() { return MaintenanceRows::fingerprint(demo.orderDb().db()); }
     // Runs a command to its end; false when it did not start.
     bool run(Command command, const QString& caption, bool administrator = true)
     {
@@ -125,33 +100,7 @@ private slots:
         QCOMPARE(shop.fingerprint(), before);
     }
 
-    // Each command changes what it should and nothing else; a second run finds nothing to do and
-    // still reports success.
-    void commands_data()
-    {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("matching");  // rows the command works on, counted
-        QTest::addColumn<QString>("untouched"); // rows it must leave, counted
-        QTest::newRow("goods weight from the estimate")
-            << int(Command::CopyEstimatedWeight) << kCopyCaption
-            << "select count(*) from G_Trade_TradeList where GoodsWeight = 0 and TradeStatus = 11 and "
-               "estimateWeight <> 0"
-            << "select count(*) from G_Trade_TradeList where GoodsWeight = 0 and TradeStatus <> 11";
-        QTest::newRow("trades awaiting review")
-            << int(Command::ClearAwaitingReview) << kClearCaption
-            << "select (select count(*) from G_Trade_TradeList where TradeStatus = 2) + "
-               "(select count(*) from G_Trade_Log l where not exists (select 1 from G_Trade_TradeList t "
-               "where "
-               "t.TradeID = l.TradeID and t.TradeStatus <> 2)) + "
-               "(select count(*) from G_Trade_GoodsList g where not exists (select 1 from G_Trade_TradeList "
-               "t "
-               "where t.TradeID = g.TradeID and t.TradeStatus <> 2)) + "
-               "(select count(*) from G_API_TradeGoods a where not exists (select 1 from G_API_TradeList b, "
-               "G_Trade_TradeList t where b.BillID = a.BillID and t.TradeID = b.TradeID and t.TradeStatus <> "
-               "2))"
-            << "select count(*) from G_Trade_TradeList where TradeStatus <> 2";
-    }
+    void commands_data() { addCommandRows(); }
 
     void commands()
     {
@@ -164,7 +113,7 @@ private slots:
         shop.order(QStringLiteral("insert into G_Trade_TradeList (TradeID, TradeNO, TradeStatus) values "
                                   "(99001, 'T99001', 2)"));
         const qint64 matched = shop.count(matching);
-        const qint64 kept = shop.count(untouched);
+        const QString kept = text(shop.demo.orderDb().db(), untouched);
         QVERIFY(matched > 0);
         for (int round = 0; round < 2; ++round) {
             shop.demo.prompter.messages.clear();
@@ -172,7 +121,7 @@ private slots:
             QCOMPARE(shop.demo.prompter.messages,
                      QStringList{QLatin1Char('"') + caption + QStringLiteral("\" 设置成功!")});
             QCOMPARE(shop.count(matching), 0);
-            QCOMPARE(shop.count(untouched), kept);
+            QCOMPARE(text(shop.demo.orderDb().db(), untouched), kept);
             QVERIFY(!shop.commands.busy());
         }
     }

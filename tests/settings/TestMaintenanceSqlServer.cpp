@@ -1,10 +1,10 @@
 // The administrator's commands in the SQL Server dialect, through QODBC and FreeTDS to the stand-in
 // server: what each changes in the order file, and that the five deletes are kept all or none.
+#include "MaintenanceRows.h"
 #include "RecordingPrompter.h"
 #include "TdsTestServer.h"
 #include "TempDataFolder.h"
 
-#include "settings/MaintenanceCommands.h"
 #include "store/DemoOrderData.h"
 #include "store/OrderDatabase.h"
 #include "store/SqlConnection.h"
@@ -18,19 +18,7 @@
 
 namespace {
 
-using Command = MaintenanceCommands::Command;
-const QString kCopyCaption = QStringLiteral("货品重量为0 货品重量=预估重量");
-const QString kClearCaption = QStringLiteral("一键清空待审核订单");
-
-// Rows the delete of trades awaiting review works on, counted.
-const char kAwaitingReview[] =
-    "select (select count(*) from G_Trade_TradeList where TradeStatus = 2) + "
-    "(select count(*) from G_Trade_Log l where not exists (select 1 from G_Trade_TradeList t where "
-    "t.TradeID = l.TradeID and t.TradeStatus <> 2)) + "
-    "(select count(*) from G_Trade_GoodsList g where not exists (select 1 from G_Trade_TradeList t "
-    "where t.TradeID = g.TradeID and t.TradeStatus <> 2)) + "
-    "(select count(*) from G_API_TradeGoods a where not exists (select 1 from G_API_TradeList b, "
-    "G_Trade_TradeList t where b.BillID = a.BillID and t.TradeID = b.TradeID and t.TradeStatus <> 2))";
+using namespace MaintenanceRows;
 
 // A demo order file served by the stand-in, read directly by the test.
 struct ServedOrders
@@ -64,34 +52,10 @@ struct ServedOrders
         return server->settings(QStringLiteral("wdgj"), QStringLiteral("zelvo"), QStringLiteral("pw"));
     }
 
-    void order(const char* sql)
-    {
-        QSqlQuery query(file.db());
-        if (!query.exec(QString::fromUtf8(sql))) {
-            qFatal("%s", sql);
-        }
-    }
-    // The first value of a statement on the file; the read ends with it, so the server can write.
-    QString text(const QString& sql)
-    {
-        QSqlQuery query(file.db());
-        if (!query.exec(sql) || !query.next()) {
-            qFatal("%s", qPrintable(sql));
-        }
-        return query.value(0).toString();
-    }
+    void order(const char* sql) { MaintenanceRows::order(file.db(), QString::fromUtf8(sql)); }
+    QString text(const QString& sql) { return MaintenanceRows::text(file.db(), sql); }
     qint64 count(const QString& sql) { return text(sql).toLongLong(); }
-    // Every row the commands may touch, as one text.
-    QString fingerprint()
-    {
-        QStringList parts;
-        for (const char* table : {"G_Trade_TradeList", "G_Trade_Log", "G_API_TradeList", "G_API_TradeGoods",
-                                  "G_Trade_GoodsList"}) {
-            parts << QString::number(count(QStringLiteral("select count(*) from ") + QLatin1String(table)));
-        }
-        parts << QString::number(count(QStringLiteral("select total(GoodsWeight) from G_Trade_TradeList")));
-        return parts.join(QLatin1Char('|'));
-    }
+    QString fingerprint() { return MaintenanceRows::fingerprint(file.db()); }
 
     bool run(Command command, const QString& caption)
     {
@@ -135,23 +99,7 @@ class TestMaintenanceSqlServer : public QObject
     Q_OBJECT
 
 private slots:
-    // Each command changes what it should and nothing else; a second run finds nothing to do and
-    // still reports success.
-    void commands_data()
-    {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("matching");
-        QTest::addColumn<QString>("untouched");
-        QTest::newRow("goods weight from the estimate")
-            << int(Command::CopyEstimatedWeight) << kCopyCaption
-            << "select count(*) from G_Trade_TradeList where GoodsWeight = 0 and TradeStatus = 11 and "
-               "estimateWeight <> 0"
-            << "select count(*) || '|' || total(GoodsWeight) from G_Trade_TradeList where TradeStatus <> 11";
-        QTest::newRow("trades awaiting review")
-            << int(Command::ClearAwaitingReview) << kClearCaption << QString::fromLatin1(kAwaitingReview)
-            << "select count(*) || '|' || total(GoodsWeight) from G_Trade_TradeList where TradeStatus <> 2";
-    }
+    void commands_data() { addCommandRows(); }
 
     void commands()
     {

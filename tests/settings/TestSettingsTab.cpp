@@ -1,6 +1,7 @@
 // The settings tab's buttons through the main window: each option stored by OK reaches the scan tab
 // and the query tab at once, each opening shows what is stored, and the alarm settings and the
 // maintenance commands answer from the main window.
+#include "ChildControl.h"
 #include "DemoFolder.h"
 
 #include "app/gui/TFunctionsDlg.h"
@@ -45,11 +46,7 @@ struct Station
 
     template <typename T = QWidget> static T* in(const QWidget& parent, const QString& name)
     {
-        T* widget = parent.findChild<T*>(name);
-        if (!widget) {
-            qFatal("no control %s", qPrintable(name));
-        }
-        return widget;
+        return childControl<T>(parent, name);
     }
     template <typename T = QWidget> T* find(const QString& name) const { return in<T>(*main, name); }
 

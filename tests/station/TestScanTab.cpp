@@ -1,4 +1,6 @@
 // The scan tab offscreen: its key filters, Enter, the option and remember boxes, a question's banner.
+#include "ChildControl.h"
+#include "EventSpin.h"
 #include "StationShop.h"
 
 #include "scale/PseudoTerminal.h"
@@ -9,7 +11,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -32,11 +33,7 @@ struct TabFixture
 
     template <typename T> T* find(const char* name)
     {
-        T* control = tab.findChild<T*>(QString::fromLatin1(name));
-        if (!control) {
-            qFatal("no control %s", name);
-        }
-        return control;
+        return childControl<T>(tab, QString::fromLatin1(name));
     }
     QLineEdit* Edit1 = find<QLineEdit>("Edit1");
     QLineEdit* Edit2 = find<QLineEdit>("Edit2");
@@ -218,11 +215,6 @@ private slots:
         QVERIFY(reader.start(
             {.scaleTypeIndex = 0, .portNumber = 1, .device = scale.devicePath(), .scaleRange = 30}));
         auto* mark = f.find<QLabel>("LabelStable");
-        const auto spin = [](int ms) {
-            QEventLoop loop;
-            QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-            loop.exec();
-        };
         for (int frame = 0; frame < 5; ++frame) {
             scale.write(ScaleFrames::frame(0, 1.25));
             spin(100);

@@ -2,6 +2,7 @@
 // parcels at the same moment: each parcel ships once, each weight counts once, each shipped parcel
 // has one log line, and a station that comes second writes nothing.
 #include "StationShop.h"
+#include "ToolRun.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -11,11 +12,6 @@
 #include <vector>
 
 namespace {
-
-QString toolPath()
-{
-    return qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-station");
-}
 
 // One station reading parcels on standard input. Each parcel is followed by a number no trade
 // knows; its "不存在!" line tells that the station is done with the parcel before it.
@@ -68,7 +64,7 @@ private slots:
     // the trade's next number: each number ships once and each weight and fee is added once.
     void racingStationsShipEachParcelOnce()
     {
-        if (!QFileInfo(toolPath()).isExecutable()) {
+        if (!QFileInfo(ToolRun::path("zelvo-station")).isExecutable()) {
             QSKIP("zelvo-station has not been built");
         }
         const QDeadlineTimer deadline(180000);
@@ -137,7 +133,7 @@ private slots:
         for (int i = 0; i < 4; ++i) {
             Station& station = *stations.emplace_back(std::make_unique<Station>());
             station.user = i % 2 ? QStringLiteral("admin") : QStringLiteral("operator");
-            station.process.start(toolPath(),
+            station.process.start(ToolRun::path("zelvo-station"),
                                   {QStringLiteral("--data-dir"), demo.folder.path(), QStringLiteral("--user"),
                                    station.user, QStringLiteral("--password"),
                                    i % 2 ? QStringLiteral("admin") : QStringLiteral("1234"),

@@ -1,38 +1,20 @@
 // zelvo-station run as a program on a data folder of its own.
 #include "TempDataFolder.h"
+#include "ToolRun.h"
 
 #include "store/SqlConnection.h"
 
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 
 namespace {
 
-struct Run
-{
-    int exitCode = -1;
-    QStringList lines; // standard output, one station log line each
-    QString errors;    // standard error: message boxes and questions
-};
+using Run = ToolRun;
 
 Run runStation(const QStringList& arguments, const QByteArray& input = {})
 {
-    QProcess process;
-    process.start(qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-station"), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    Run result;
-    if (!process.waitForFinished(120000)) {
-        qWarning("zelvo-station did not finish");
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.lines =
-        QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return ToolRun::run("zelvo-station", arguments, input);
 }
 
 // A station folder after its first start, and the demo shop inside it.
@@ -132,8 +114,7 @@ class TestStationTool : public QObject
 private slots:
     void initTestCase()
     {
-        if (!QFileInfo(qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-station"))
-                 .isExecutable()) {
+        if (!QFileInfo(ToolRun::path("zelvo-station")).isExecutable()) {
             QSKIP("zelvo-station has not been built");
         }
     }

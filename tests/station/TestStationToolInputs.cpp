@@ -1,21 +1,9 @@
 // zelvo-station's inputs: where the password comes from, which weights it takes, and what its
 // output may hold.
 #include "StationShop.h"
+#include "ToolRun.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
-
-namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-    QStringList lines() const { return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-};
-
-} // namespace
+using Run = ToolRun;
 
 class TestStationToolInputs : public QObject
 {
@@ -63,7 +51,7 @@ private slots:
             (option.isNull() ? QStringList() : QStringList{QStringLiteral("--password"), option});
         const Run result = run(arguments, "1.5 NOPE\n", environment);
         QVERIFY2(result.exitCode == exitCode, result.out + result.err);
-        QVERIFY(exitCode != 1 || result.lines().constLast().endsWith(QStringLiteral(" : NOPE : 不存在!")));
+        QVERIFY(exitCode != 1 || result.lines.constLast().endsWith(QStringLiteral(" : NOPE : 不存在!")));
     }
 
     // Weights the weight box's keys could not type are refused; a scan with an escape sequence and a
@@ -99,7 +87,7 @@ private slots:
             }
         }
         // The first weight the box could hold ships the trade; the one no rule covers stays waiting.
-        const QStringList lines = result.lines();
+        const QStringList lines = result.lines;
         const QStringList expected{" : 输入非法数据!!.5", " : NOPE : 不存在!", " : [2JNOPE : 不存在!",
                                    "江苏\\x1B[2J省", "包裹:1.200kg"};
         QCOMPARE(lines.size(), expected.size());
@@ -115,23 +103,14 @@ private:
     Run run(QStringList arguments, const QByteArray& input,
             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const
     {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(m_tool, QStringList{QStringLiteral("--data-dir"), m_shop.demo.folder.path(),
-                                          QStringLiteral("--user"), QStringLiteral("operator")} +
-                                  arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        Run result;
-        if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) {
-            result.exitCode = process.exitCode();
-        }
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        return ToolRun::run("zelvo-station",
+                            QStringList{QStringLiteral("--data-dir"), m_shop.demo.folder.path(),
+                                        QStringLiteral("--user"), QStringLiteral("operator")} +
+                                arguments,
+                            input, environment);
     }
 
-    QString m_tool = qEnvironmentVariable("ZELVO_TOOLS_DIR") + QStringLiteral("/zelvo-station");
+    QString m_tool = ToolRun::path("zelvo-station");
     StationShop m_shop;
 };
 

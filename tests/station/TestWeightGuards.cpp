@@ -1,3 +1,4 @@
+#include "EventSpin.h"
 #include "StationShop.h"
 
 #include "base/Sounds.h"
@@ -9,7 +10,6 @@
 #include "store/LoginDbUpgrades.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <functional>
@@ -18,25 +18,6 @@ namespace {
 
 constexpr int kProtocolA = 0;
 const QString kSecondWaybill = QStringLiteral("ZT90002");
-
-// Runs the event loop as the window does: the reader hands each byte over through it, and
-// QTest::qWait sleeps between its slices, which would hold the scale back.
-void spin(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool spinUntil(const std::function<bool()>& done, int ms = 3000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms) {
-        spin(10);
-    }
-    return done();
-}
 
 // The shop's station weighing with a real reader: a scale on a pseudo-terminal sends a frame every
 // 100 ms, and the weight box follows the reader as the scan tab's does.

@@ -1,11 +1,11 @@
 #include "TempDataFolder.h"
+#include "ToolRun.h"
 
 #include "store/DemoOrderData.h"
 #include "store/OrderDatabase.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -248,20 +248,15 @@ void TestDemoOrderData::tool()
     QFETCH(int, exitCode);
     QFETCH(QString, output);
 
-    const QString tools = qEnvironmentVariable("ZELVO_TOOLS_DIR");
-    QVERIFY2(!tools.isEmpty(), "ZELVO_TOOLS_DIR is not set");
+    QVERIFY2(qEnvironmentVariableIsSet("ZELVO_TOOLS_DIR"), "ZELVO_TOOLS_DIR is not set");
     TempDataFolder folder;
     const QString path = folder.file(QStringLiteral("tool.db"));
     QVERIFY(!existing || createDemoOrderDatabase(path, demoOptions(3, 1), nullptr));
     const QByteArray before = fileBytes(path);
-    QProcess process;
-    process.start(tools + QStringLiteral("/zelvo-demo-db"),
-                  arguments.split(' ').replaceInStrings("<out>", path));
-    QVERIFY(process.waitForFinished(60000));
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    const QString err = QString::fromUtf8(process.readAllStandardError());
-    QCOMPARE(process.exitCode(), exitCode);
-    QVERIFY2((exitCode == 0 ? out : err).contains(output), qPrintable(out + err));
+    const ToolRun run = ToolRun::run("zelvo-demo-db", arguments.split(' ').replaceInStrings("<out>", path));
+    const QString out = QString::fromUtf8(run.out);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2((exitCode == 0 ? out : run.errors).contains(output), qPrintable(out + run.errors));
     QCOMPARE(QFile::exists(path), exitCode == 0 || existing);
     QVERIFY(!existing || fileBytes(path) == before);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DemoFolder.h"
+#include "ShopRows.h"
 #include "TdsTestServer.h"
 
 #include "station/PlainScanView.h"
@@ -24,9 +25,9 @@
 // both dialects can be held to the same outcome.
 struct WireShop
 {
-    static constexpr int kTradeId = 90001;
-    static inline const QString kWaybill = QStringLiteral("ZT90001");
-    static inline const QString kTradeNo = QStringLiteral("T90001");
+    static constexpr int kTradeId = ShopRows::kTradeId;
+    static inline const QString kWaybill = ShopRows::kWaybill;
+    static inline const QString kTradeNo = ShopRows::kTradeNo;
     static inline const QString kDatabase = QStringLiteral("wdgj");
     static inline const QString kUser = QStringLiteral("zelvo");
     static inline const QString kPassword = QStringLiteral("s3cret;pw");
@@ -50,13 +51,7 @@ struct WireShop
             !openSqliteFile(file, orderPath(), &error)) {
             qFatal("order file: %s", qPrintable(error));
         }
-        addTrade(kTradeId, kWaybill, kTradeNo, 5, QString());
-        // Goods: 2 mugs of 380 g, a T-shirt of 180 g in a variant, 3 hair clips of 12.5 g.
-        order("insert into G_Trade_GoodsList (TradeID, GoodsID, SpecID, SellCount, Unit) values "
-              "(?, 7, 0, 2, '个'), (?, 1, 3, 1, '件'), (?, 29, 0, 3, '个')",
-              {kTradeId, kTradeId, kTradeId});
-        order("update G_Stock_Spec set Stock = 100 where (GoodsID = 7 and SpecID = 0) or "
-              "(GoodsID = 1 and SpecID = 3) or (GoodsID = 29 and SpecID = 0)");
+        ShopRows::addGoodsTrade(file.db());
 
         server = std::make_unique<TdsTestServer>(orderPath(), serverArguments);
         if (!server->isRunning()) {
@@ -70,19 +65,8 @@ struct WireShop
                 {settings.serverIp, settings.dataBase, settings.userName, settings.passWord});
         });
         report = std::make_unique<StationReport>(demo->sounds);
-        for (const char* table : {"rule", "rule1", "rule2"}) {
-            postage(QStringLiteral("delete from %1").arg(QLatin1String(table)));
-        }
-        // 青禾快递 in 江苏省: 8 yuan up to 1000 g, 4 yuan per further 1000 g started.
-        postage(QStringLiteral("insert into rule (Express, Province, RuleIndex, StartWeight, EndWeight, "
-                               "BeginChargeWeight, BeginChargeFee, DetaWeight, DetaFee) "
-                               "values ('青禾快递', '江苏省', '1', 0, 30000, 1000, 8, 1000, 4)"));
-
-        view.weight = QStringLiteral("1.250");
-        view.scan = kWaybill;
-        view.picker = {true, true, QStringLiteral("李秀兰")};
-        view.packer = {true, true, QStringLiteral("张建国")};
-        view.package = {true, true, QStringLiteral("小号纸箱")};
+        ShopRows::setOneRule(demo->postageDb());
+        ShopRows::fillView(view);
     }
 
     QString orderPath() const { return files.file(QStringLiteral("order.db")); }
@@ -93,12 +77,7 @@ struct WireShop
     void addTrade(int id, const QString& waybill, const QString& tradeNo, int status, const QString& remark,
                   int packagedWeight = 0, double postageTotal = 0)
     {
-        order("insert into G_Trade_TradeList (TradeID, TradeNO, PostID, SndTo, TradeNick, Province, City, "
-              "Town, Adr, Tel, TradeStatus, bStockOut, CustomerRemark, Remark, GoodsWeight, PackagedWeight, "
-              "Postage, LogisticID) values (?, ?, ?, '林晓', 'lin_1990', '江苏省', '南京市', '玄武区', "
-              "'中山路1号', '13900000000', ?, 0, '请尽快发货', ?, 0, ?, ?, 1)",
-              {id, tradeNo, waybill, status, remark.isNull() ? QVariant() : QVariant(remark), packagedWeight,
-               postageTotal});
+        ShopRows::addTrade(file.db(), id, waybill, tradeNo, status, remark, packagedWeight, postageTotal);
     }
 
     ShipOutcome ship()
@@ -115,28 +94,11 @@ struct WireShop
         return ShipProcedure(services, view).run();
     }
 
-    // The station log without its empty first line, newest first, each line without its time.
-    QStringList lines() const
-    {
-        QStringList result;
-        for (const QString& line : report->log().lines().mid(1)) {
-            result << line.mid(
-                QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d")).match(line).hasMatch() ? 8 : 0);
-        }
-        return result;
-    }
+    QStringList lines() const { return ShopRows::logLines(*report); }
 
     static QSqlQuery run(QSqlDatabase db, const QString& sql, const QVariantList& values)
     {
-        QSqlQuery query(db);
-        bool ok = query.prepare(sql);
-        for (const QVariant& value : values) {
-            query.addBindValue(value);
-        }
-        if (!ok || !query.exec()) {
-            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        }
-        return query;
+        return ShopRows::run(db, sql, values);
     }
     // Straight to the order file, past the server.
     void order(const char* sql, const QVariantList& values = {})
