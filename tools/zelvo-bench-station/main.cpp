@@ -1,6 +1,7 @@
 // zelvo-bench-station: ships parcels one after the other through the headless station's logic
 // against a large embedded order database, with typed weights, and measures the time from scan to
 // log line, the order-database statements per parcel and the resident memory as the run goes on.
+#include "../ReadyParcels.h"
 #include "app/HeadlessStation.h"
 #include "store/DemoOrderData.h"
 #include "store/SqlConnection.h"
@@ -21,12 +22,6 @@
 #include <vector>
 
 namespace {
-
-struct Parcel
-{
-    QString weight;
-    QString waybill;
-};
 
 // Resident memory of this process in kilobytes, from /proc; 0 where there is none.
 qint64 residentKb()
@@ -51,35 +46,6 @@ double percentile(std::vector<double> values, double share)
     std::sort(values.begin(), values.end());
     const auto index = static_cast<std::size_t>(std::ceil(share * static_cast<double>(values.size()))) - 1;
     return values[std::min(index, values.size() - 1)];
-}
-
-// Trades ready to ship with a typed weight a little above their goods. Goods the demo shop has run
-// short of (a stock of a few articles) are left out: the parcels are to ship, one after the other.
-std::vector<Parcel> readyParcels(const QString& orderPath, int count, QString* error)
-{
-    SqlConnection connection(QStringLiteral("QSQLITE"), QStringLiteral("bench-parcels"));
-    if (!openSqliteFile(connection, orderPath, error)) {
-        return {};
-    }
-    QSqlQuery query(connection.db());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "select PostID, GoodsWeight from G_Trade_TradeList t where TradeStatus = 5 and PostID is not null "
-        "and "
-        "not exists (select 1 from G_Trade_GoodsList l left join G_Stock_Spec s on s.GoodsID = l.GoodsID and "
-        "s.SpecID = l.SpecID where l.TradeID = t.TradeID and ifnull(s.Stock, 0) < l.SellCount + 10) "
-        "order by TradeID limit ?"));
-    query.addBindValue(count);
-    if (!query.exec()) {
-        *error = query.lastError().text();
-        return {};
-    }
-    std::vector<Parcel> parcels;
-    while (query.next()) {
-        const double grams = query.value(1).toDouble() + 150;
-        parcels.push_back({QString::number(grams / 1000.0, 'f', 3), query.value(0).toString()});
-    }
-    return parcels;
 }
 
 } // namespace

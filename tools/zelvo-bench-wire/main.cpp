@@ -1,6 +1,7 @@
 // zelvo-bench-wire: ships parcels through the headless station in the SQL Server dialect, over QODBC
 // and FreeTDS, against the TDS stand-in server of the tests with a fixed delay before each of its
 // answers, and reports the round trips per shipped parcel and the time from scan to log line.
+#include "../ReadyParcels.h"
 #include "app/HeadlessStation.h"
 #include "app/ServerRow.h"
 #include "app/StationStores.h"
@@ -27,12 +28,6 @@
 
 namespace {
 
-struct Parcel
-{
-    QString weight;
-    QString waybill;
-};
-
 double median(std::vector<double> values)
 {
     if (values.empty()) {
@@ -40,34 +35,6 @@ double median(std::vector<double> values)
     }
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// Trades ready to ship whose goods are well in stock, with a typed weight a little above the goods.
-std::vector<Parcel> readyParcels(const QString& orderPath, int count, QString* error)
-{
-    SqlConnection connection(QStringLiteral("QSQLITE"), QStringLiteral("bench-wire-parcels"));
-    if (!openSqliteFile(connection, orderPath, error)) {
-        return {};
-    }
-    QSqlQuery query(connection.db());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "select PostID, GoodsWeight from G_Trade_TradeList t where TradeStatus = 5 and bStockOut = 0 and "
-        "PostID is not null and exists (select 1 from G_Trade_GoodsList l where l.TradeID = t.TradeID) and "
-        "not exists (select 1 from G_Trade_GoodsList l left join G_Stock_Spec s on s.GoodsID = l.GoodsID "
-        "and s.SpecID = l.SpecID where l.TradeID = t.TradeID and ifnull(s.Stock, 0) < l.SellCount + 10) "
-        "order by TradeID limit ?"));
-    query.addBindValue(count);
-    if (!query.exec()) {
-        *error = query.lastError().text();
-        return {};
-    }
-    std::vector<Parcel> parcels;
-    while (query.next()) {
-        const double grams = query.value(1).toDouble() + 150;
-        parcels.push_back({QString::number(grams / 1000.0, 'f', 3), query.value(0).toString()});
-    }
-    return parcels;
 }
 
 // The stand-in server as a child process; stopped by closing its input.
