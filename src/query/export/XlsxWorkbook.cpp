@@ -4,41 +4,33 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
-// XML cannot hold the C0 control characters other than tab, line feed and carriage return; a
-// workbook with one would not open.
-bool xmlSafe(QChar c)
-{
-    return c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-void toXmlText(QStringView text, QByteArray* utf8)
-{
-    bool safe = true;
-    for (const QChar c : text) {
-        safe = safe && xmlSafe(c);
-    }
-    if (safe) {
-        *utf8 = text.toUtf8();
-        return;
-    }
-    QString kept;
-    kept.reserve(text.size());
-    for (const QChar c : text) {
-        if (xmlSafe(c)) {
-            kept.append(c);
-        }
-    }
-    *utf8 = kept.toUtf8();
-}
+constexpr qint64 kSpareBytes = 1 << 20;
 
 QString libraryReason(lxw_error code)
 {
     return QString::fromUtf8(lxw_strerror(code));
+}
+
+QString systemReason(int code)
+{
+    return code ? QString::fromLocal8Bit(std::strerror(code)) : QStringLiteral("写入临时文件失败");
+}
+
+// The bytes of rows the library holds in a sheet's temporary file.
+qint64 storedRows(lxw_worksheet* sheet)
+{
+    return sheet->optimize_tmpfile ? qint64(std::ftell(sheet->optimize_tmpfile)) : 0;
 }
 
 } // namespace
@@ -127,6 +119,7 @@ bool XlsxWorkbook::writeRow(const QList<WorkbookCell>& cells, QString* error)
         return failWith(error, libraryReason(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE));
     }
     const lxw_row_t row = sheet.rows++;
+    errno = 0;
     for (int column = 0; column < cells.size(); ++column) {
         const WorkbookCell& cell = cells.at(column);
         const QStringView text = WorkbookText::cellText(cell.text);
@@ -138,16 +131,18 @@ bool XlsxWorkbook::writeRow(const QList<WorkbookCell>& cells, QString* error)
         if (!cell.isText && WorkbookText::number(text, &value)) {
             written = worksheet_write_number(sheet.sheet, row, lxw_col_t(column), value, nullptr);
         } else {
-            toXmlText(text, &utf8_);
-            if (utf8_.isEmpty()) {
-                continue;
-            }
+            utf8_ = text.toUtf8();
             written = worksheet_write_string(sheet.sheet, row, lxw_col_t(column), utf8_.constData(), nullptr);
         }
         if (written != LXW_NO_ERROR) {
             return failWith(error, libraryReason(written));
         }
         sheet.fit.note(column, text);
+    }
+    // The library does not check its writes of finished rows to the sheet's temporary file: a full
+    // disk would give a workbook that silently lacks rows.
+    if (sheet.sheet->optimize_tmpfile && std::ferror(sheet.sheet->optimize_tmpfile)) {
+        return failWith(error, systemReason(errno));
     }
     return true;
 }
@@ -165,6 +160,19 @@ bool XlsxWorkbook::finish(QString* error)
                                      nullptr);
             }
         }
+    }
+    // Closing copies each sheet's rows into one more temporary file before packing them, again without
+    // checking its writes: room for the largest sheet and the packed file is made sure of first.
+    qint64 largest = 0;
+    qint64 total = 0;
+    for (const Sheet& sheet : sheets_) {
+        const qint64 stored = storedRows(sheet.sheet);
+        largest = std::max(largest, stored);
+        total += stored;
+    }
+    const qint64 available = QStorageInfo(QString::fromLocal8Bit(tempDir_)).bytesAvailable();
+    if (available >= 0 && available < largest + total / 2 + kSpareBytes) {
+        return failWith(error, QStringLiteral("磁盘空间不足"));
     }
     sheets_.clear();
     // Closing writes the file and frees the workbook, whatever the outcome.
