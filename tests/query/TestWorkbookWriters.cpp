@@ -540,8 +540,9 @@ void TestWorkbookWriters::failedWrite_data()
     QTest::addColumn<QString>("fault");
 
     for (const QString& format : {QStringLiteral("xls"), QStringLiteral("xlsx")}) {
-        for (const char* fault : {"missing folder", "read-only folder", "disk full", "name taken by a folder",
-                                  "given up before finishing"}) {
+        for (const char* fault :
+             {"missing folder", "read-only folder", "disk full while rows come", "disk full while finishing",
+              "name taken by a folder", "given up before finishing"}) {
             QTest::addRow("%s %s", qPrintable(format), fault) << format << QString::fromLatin1(fault);
         }
     }
@@ -577,7 +578,7 @@ void TestWorkbookWriters::failedWrite()
         }
     }
     std::unique_ptr<FileSizeLimit> limit;
-    if (fault == QLatin1String("disk full")) {
+    if (fault == QLatin1String("disk full while rows come")) {
         limit = std::make_unique<FileSizeLimit>(64 * 1024);
     }
 
@@ -590,6 +591,9 @@ void TestWorkbookWriters::failedWrite()
             written = writer->writeRow({text(QStringLiteral("订单%1").arg(r)),
                                         text(QStringLiteral("T%1").arg(r * 7)), number(QString::number(r))},
                                        &error);
+        }
+        if (fault == QLatin1String("disk full while finishing")) {
+            limit = std::make_unique<FileSizeLimit>(64 * 1024);
         }
         if (written && fault != QLatin1String("given up before finishing")) {
             written = writer->finish(&error);

@@ -1,6 +1,7 @@
 #include "query/export/XlsxWorkbook.h"
 
 #include "query/export/WorkbookFile.h"
+#include "query/export/ZipDirectory.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr qint64 kSpareBytes = 1 << 20;
+// The least XML a sheet holds around its rows: declaration, root element, page margins.
+constexpr qint64 kSheetXml = 200;
 
 QString libraryReason(lxw_error code)
 {
@@ -162,13 +165,19 @@ bool XlsxWorkbook::finish(QString* error)
         }
     }
     // Closing copies each sheet's rows into one more temporary file before packing them, again without
-    // checking its writes: room for the largest sheet and the packed file is made sure of first.
+    // checking its writes: room for the largest sheet and the packed file is made sure of first, and
+    // the packed sheets are checked against the rows afterwards.
+    std::vector<qint64> stored;
     qint64 largest = 0;
     qint64 total = 0;
     for (const Sheet& sheet : sheets_) {
-        const qint64 stored = storedRows(sheet.sheet);
-        largest = std::max(largest, stored);
-        total += stored;
+        FILE* rows = sheet.sheet->optimize_tmpfile;
+        if (rows && (std::fflush(rows) != 0 || std::ferror(rows))) {
+            return failWith(error, systemReason(errno));
+        }
+        stored.push_back(storedRows(sheet.sheet));
+        largest = std::max(largest, stored.back());
+        total += stored.back();
     }
     const qint64 available = QStorageInfo(QString::fromLocal8Bit(tempDir_)).bytesAvailable();
     if (available >= 0 && available < largest + total / 2 + kSpareBytes) {
@@ -179,6 +188,17 @@ bool XlsxWorkbook::finish(QString* error)
     const lxw_error closed = workbook_close(book_.release());
     if (closed != LXW_NO_ERROR) {
         return failWith(error, libraryReason(closed));
+    }
+    QHash<QString, quint64> members;
+    if (!zipMemberSizes(part_, &members)) {
+        return failWith(error, libraryReason(LXW_ERROR_ZIP_BAD_ZIP_FILE));
+    }
+    for (size_t i = 0; i < stored.size(); ++i) {
+        // A sheet holds its rows and the XML around them; one shorter lost some on the way.
+        if (members.value(QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1)) <
+            quint64(stored[i] + kSheetXml)) {
+            return failWith(error, systemReason(0));
+        }
     }
     if (!WorkbookFile::publish(part_, path_, error)) {
         state_ = State::Failed;
