@@ -5,6 +5,9 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 constexpr qint64 kCopyChunk = 1 << 20;
@@ -102,8 +105,11 @@ bool XlsWorkbook::storeCells(const QByteArray& blocks, QString* error)
     if (blocks.isEmpty()) {
         return true;
     }
+    errno = 0;
     if (cells_.write(blocks) != blocks.size()) {
-        return failWith(error, cells_.errorString());
+        // The temporary file's own error text says nothing ("Unknown error"); the system's does.
+        const int code = errno;
+        return failWith(error, code ? QString::fromLocal8Bit(std::strerror(code)) : cells_.errorString());
     }
     cellsSize_ += quint64(blocks.size());
     return true;

@@ -1,44 +1,39 @@
 #include "query/export/XlsxWorkbook.h"
 
 #include "query/export/WorkbookFile.h"
+#include "query/export/ZipDirectory.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
-// XML cannot hold the C0 control characters other than tab, line feed and carriage return; a
-// workbook with one would not open.
-bool xmlSafe(QChar c)
-{
-    return c.unicode() >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
-void toXmlText(QStringView text, QByteArray* utf8)
-{
-    bool safe = true;
-    for (const QChar c : text) {
-        safe = safe && xmlSafe(c);
-    }
-    if (safe) {
-        *utf8 = text.toUtf8();
-        return;
-    }
-    QString kept;
-    kept.reserve(text.size());
-    for (const QChar c : text) {
-        if (xmlSafe(c)) {
-            kept.append(c);
-        }
-    }
-    *utf8 = kept.toUtf8();
-}
+constexpr qint64 kSpareBytes = 1 << 20;
+// The least XML a sheet holds around its rows: declaration, root element, page margins.
+constexpr qint64 kSheetXml = 200;
 
 QString libraryReason(lxw_error code)
 {
     return QString::fromUtf8(lxw_strerror(code));
+}
+
+QString systemReason(int code)
+{
+    return code ? QString::fromLocal8Bit(std::strerror(code)) : QStringLiteral("写入临时文件失败");
+}
+
+// The bytes of rows the library holds in a sheet's temporary file.
+qint64 storedRows(lxw_worksheet* sheet)
+{
+    return sheet->optimize_tmpfile ? qint64(std::ftell(sheet->optimize_tmpfile)) : 0;
 }
 
 } // namespace
@@ -127,6 +122,7 @@ bool XlsxWorkbook::writeRow(const QList<WorkbookCell>& cells, QString* error)
         return failWith(error, libraryReason(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE));
     }
     const lxw_row_t row = sheet.rows++;
+    errno = 0;
     for (int column = 0; column < cells.size(); ++column) {
         const WorkbookCell& cell = cells.at(column);
         const QStringView text = WorkbookText::cellText(cell.text);
@@ -138,16 +134,18 @@ bool XlsxWorkbook::writeRow(const QList<WorkbookCell>& cells, QString* error)
         if (!cell.isText && WorkbookText::number(text, &value)) {
             written = worksheet_write_number(sheet.sheet, row, lxw_col_t(column), value, nullptr);
         } else {
-            toXmlText(text, &utf8_);
-            if (utf8_.isEmpty()) {
-                continue;
-            }
+            utf8_ = text.toUtf8();
             written = worksheet_write_string(sheet.sheet, row, lxw_col_t(column), utf8_.constData(), nullptr);
         }
         if (written != LXW_NO_ERROR) {
             return failWith(error, libraryReason(written));
         }
         sheet.fit.note(column, text);
+    }
+    // The library does not check its writes of finished rows to the sheet's temporary file: a full
+    // disk would give a workbook that silently lacks rows.
+    if (sheet.sheet->optimize_tmpfile && std::ferror(sheet.sheet->optimize_tmpfile)) {
+        return failWith(error, systemReason(errno));
     }
     return true;
 }
@@ -166,11 +164,41 @@ bool XlsxWorkbook::finish(QString* error)
             }
         }
     }
+    // Closing copies each sheet's rows into one more temporary file before packing them, again without
+    // checking its writes: room for the largest sheet and the packed file is made sure of first, and
+    // the packed sheets are checked against the rows afterwards.
+    std::vector<qint64> stored;
+    qint64 largest = 0;
+    qint64 total = 0;
+    for (const Sheet& sheet : sheets_) {
+        FILE* rows = sheet.sheet->optimize_tmpfile;
+        if (rows && (std::fflush(rows) != 0 || std::ferror(rows))) {
+            return failWith(error, systemReason(errno));
+        }
+        stored.push_back(storedRows(sheet.sheet));
+        largest = std::max(largest, stored.back());
+        total += stored.back();
+    }
+    const qint64 available = QStorageInfo(QString::fromLocal8Bit(tempDir_)).bytesAvailable();
+    if (available >= 0 && available < largest + total / 2 + kSpareBytes) {
+        return failWith(error, QStringLiteral("磁盘空间不足"));
+    }
     sheets_.clear();
     // Closing writes the file and frees the workbook, whatever the outcome.
     const lxw_error closed = workbook_close(book_.release());
     if (closed != LXW_NO_ERROR) {
         return failWith(error, libraryReason(closed));
+    }
+    QHash<QString, quint64> members;
+    if (!zipMemberSizes(part_, &members)) {
+        return failWith(error, libraryReason(LXW_ERROR_ZIP_BAD_ZIP_FILE));
+    }
+    for (size_t i = 0; i < stored.size(); ++i) {
+        // A sheet holds its rows and the XML around them; one shorter lost some on the way.
+        if (members.value(QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1)) <
+            quint64(stored[i] + kSheetXml)) {
+            return failWith(error, systemReason(0));
+        }
     }
     if (!WorkbookFile::publish(part_, path_, error)) {
         state_ = State::Failed;
