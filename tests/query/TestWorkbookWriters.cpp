@@ -546,6 +546,9 @@ void TestWorkbookWriters::failedWrite_data()
             QTest::addRow("%s %s", qPrintable(format), fault) << format << QString::fromLatin1(fault);
         }
     }
+    // The older format's sheets end at row 65536; a row beyond would overwrite the first.
+    QTest::newRow("xls a row beyond a sheet's last")
+        << QStringLiteral("xls") << QStringLiteral("row beyond the last");
 }
 
 // A write that does not complete reports why, in the program's words, and leaves the folder as it
@@ -584,13 +587,16 @@ void TestWorkbookWriters::failedWrite()
 
     QString error;
     bool written = true;
+    int rowsWritten = 0;
     {
         const std::unique_ptr<WorkbookWriter> writer = makeWorkbookWriter(path);
         written = writer->addSheet(&error);
-        for (int r = 0; written && r < 20000; ++r) {
+        const int rows = fault == QLatin1String("row beyond the last") ? 65537 : 20000;
+        for (int r = 0; written && r < rows; ++r) {
             written = writer->writeRow({text(QStringLiteral("订单%1").arg(r)),
                                         text(QStringLiteral("T%1").arg(r * 7)), number(QString::number(r))},
                                        &error);
+            rowsWritten += written ? 1 : 0;
         }
         if (fault == QLatin1String("disk full while finishing")) {
             limit = std::make_unique<FileSizeLimit>(64 * 1024);
@@ -608,6 +614,9 @@ void TestWorkbookWriters::failedWrite()
         QVERIFY(!written);
         QVERIFY2(error.startsWith(QStringLiteral("无法写入文件:") + path + QStringLiteral(" (")),
                  qPrintable(error));
+    }
+    if (fault == QLatin1String("row beyond the last")) {
+        QCOMPARE(rowsWritten, 65536);
     }
     QCOMPARE(folderEntries(folder), before);
     if (before.contains(QFileInfo(path).fileName()) && QFileInfo(path).isFile()) {
