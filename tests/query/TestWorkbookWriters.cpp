@@ -430,10 +430,14 @@ void TestWorkbookWriters::readBack_data()
         {text(QString()), text(QString()), text(QString()), text(QString()), text(QStringLiteral("末列"))},
         {text(QStringLiteral("a\x01"
                              "b\tc")),
-         number(QStringLiteral("0")), number(QStringLiteral("n/a")), number(QStringLiteral("0.1"))},
+         number(QStringLiteral("0")), number(QStringLiteral("n/a")), number(QStringLiteral("0.1")),
+         number(QStringLiteral("inf")), number(QStringLiteral("nan"))},
     }};
     Book mixedSeen = mixed;
-    mixedSeen[0][5][2] = text(QStringLiteral("n/a")); // a numeric cell without a number stays its text
+    // A numeric cell without a number a cell can hold stays its text.
+    mixedSeen[0][5][2] = text(QStringLiteral("n/a"));
+    mixedSeen[0][5][4] = text(QStringLiteral("inf"));
+    mixedSeen[0][5][5] = text(QStringLiteral("nan"));
 
     // The table starts with "abc" and a text that leaves five bytes of the first record: the next
     // text's header and first character fill it exactly; the one after leaves four bytes, too few
