@@ -35,7 +35,7 @@ struct Seen
     QList<QMap<int, double>> widths; // per sheet: column -> width in digits, where set
 };
 
-// The larges stream the header's 109 allocation table sectors map; beyond it the table needs
+// The largest stream the header's 109 allocation table sectors map; beyond it the table needs
 // extension sectors.
 constexpr qint64 kHeaderMappedBytes = 109LL * 128 * 512;
 
