@@ -35,7 +35,7 @@ struct Seen
     QList<QMap<int, double>> widths; // per sheet: column -> width in digits, where set
 };
 
-// The larges stream the header's 109 allocation table sectors map; beyond it the table needs
+// The largest stream the header's 109 allocation table sectors map; beyond it the table needs
 // extension sectors.
 constexpr qint64 kHeaderMappedBytes = 109LL * 128 * 512;
 
@@ -430,10 +430,14 @@ void TestWorkbookWriters::readBack_data()
         {text(QString()), text(QString()), text(QString()), text(QString()), text(QStringLiteral("末列"))},
         {text(QStringLiteral("a\x01"
                              "b\tc")),
-         number(QStringLiteral("0")), number(QStringLiteral("n/a")), number(QStringLiteral("0.1"))},
+         number(QStringLiteral("0")), number(QStringLiteral("n/a")), number(QStringLiteral("0.1")),
+         number(QStringLiteral("inf")), number(QStringLiteral("nan"))},
     }};
     Book mixedSeen = mixed;
-    mixedSeen[0][5][2] = text(QStringLiteral("n/a")); // a numeric cell without a number stays its text
+    // A numeric cell without a number a cell can hold stays its text.
+    mixedSeen[0][5][2] = text(QStringLiteral("n/a"));
+    mixedSeen[0][5][4] = text(QStringLiteral("inf"));
+    mixedSeen[0][5][5] = text(QStringLiteral("nan"));
 
     // The table starts with "abc" and a text that leaves five bytes of the first record: the next
     // text's header and first character fill it exactly; the one after leaves four bytes, too few
@@ -546,6 +550,9 @@ void TestWorkbookWriters::failedWrite_data()
             QTest::addRow("%s %s", qPrintable(format), fault) << format << QString::fromLatin1(fault);
         }
     }
+    // The older format's sheets end at row 65536; a row beyond would overwrite the first.
+    QTest::newRow("xls a row beyond a sheet's last")
+        << QStringLiteral("xls") << QStringLiteral("row beyond the last");
 }
 
 // A write that does not complete reports why, in the program's words, and leaves the folder as it
@@ -584,13 +591,16 @@ void TestWorkbookWriters::failedWrite()
 
     QString error;
     bool written = true;
+    int rowsWritten = 0;
     {
         const std::unique_ptr<WorkbookWriter> writer = makeWorkbookWriter(path);
         written = writer->addSheet(&error);
-        for (int r = 0; written && r < 20000; ++r) {
+        const int rows = fault == QLatin1String("row beyond the last") ? 65537 : 20000;
+        for (int r = 0; written && r < rows; ++r) {
             written = writer->writeRow({text(QStringLiteral("订单%1").arg(r)),
                                         text(QStringLiteral("T%1").arg(r * 7)), number(QString::number(r))},
                                        &error);
+            rowsWritten += written ? 1 : 0;
         }
         if (fault == QLatin1String("disk full while finishing")) {
             limit = std::make_unique<FileSizeLimit>(64 * 1024);
@@ -608,6 +618,9 @@ void TestWorkbookWriters::failedWrite()
         QVERIFY(!written);
         QVERIFY2(error.startsWith(QStringLiteral("无法写入文件:") + path + QStringLiteral(" (")),
                  qPrintable(error));
+    }
+    if (fault == QLatin1String("row beyond the last")) {
+        QCOMPARE(rowsWritten, 65536);
     }
     QCOMPARE(folderEntries(folder), before);
     if (before.contains(QFileInfo(path).fileName()) && QFileInfo(path).isFile()) {

@@ -50,9 +50,17 @@ QByteArray font()
     return body;
 }
 
-// A cell format: font 0, number format General, bottom aligned, no borders, automatic colours.
-QByteArray xf(bool style)
+enum class XfKind
 {
+    NormalStyle, // style 0, which defines every attribute
+    OtherStyle,  // the built-in styles 1 to 14, which leave all attributes to the normal style
+    Cell
+};
+
+// A format: font 0, number format General, bottom aligned, no borders, automatic colours.
+QByteArray xf(XfKind kind)
+{
+    const bool style = kind != XfKind::Cell;
     QByteArray body;
     put16(body, 0); // font
     put16(body, 0); // number format
@@ -61,7 +69,7 @@ QByteArray xf(bool style)
     put8(body, 0x20); // bottom aligned
     put8(body, 0);    // no rotation
     put8(body, 0);    // no indent
-    put8(body, style ? 0xF4 : 0x00);
+    put8(body, kind == XfKind::OtherStyle ? 0xF4 : 0x00);
     put32(body, 0); // no borders
     put32(body, 0);
     put16(body, 0x20C0); // pattern colours: system foreground and background
@@ -147,11 +155,12 @@ QByteArray globalsHead()
     for (int i = 0; i < kFonts; ++i) {
         putRecord(out, Font, fontBody);
     }
-    const QByteArray styleXf = xf(true);
-    for (int i = 0; i < kStyleXfs; ++i) {
+    putRecord(out, Xf, xf(XfKind::NormalStyle));
+    const QByteArray styleXf = xf(XfKind::OtherStyle);
+    for (int i = 1; i < kStyleXfs; ++i) {
         putRecord(out, Xf, styleXf);
     }
-    putRecord(out, Xf, xf(false));
+    putRecord(out, Xf, xf(XfKind::Cell));
 
     QByteArray style;
     put16(style, 0x8000); // built-in style on format 0

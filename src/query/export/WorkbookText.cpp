@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -50,6 +51,8 @@ bool number(QStringView text, double* value)
 {
     bool ok = false;
     const double parsed = QLocale::c().toDouble(text.trimmed(), &ok);
+    // Neither format has a cell for an infinite or undefined number: such a text stays a text.
+    ok = ok && std::isfinite(parsed);
     if (ok && value) {
         *value = parsed;
     }
